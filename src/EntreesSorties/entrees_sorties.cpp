@@ -1,0 +1,444 @@
+// Reader and writer of the instance text format.
+//
+// The file is a sequence of white-space separated decimal tokens: the name,
+// then the domains, variables, relations and constraints blocks, each a count
+// followed by its records.  Everything the format requires is checked, so a
+// bad file ends with one line naming the block, the record and the offending
+// token, and never reads or writes outside the tables.
+#include "EntreesSorties/entrees_sorties.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string_view>
+
+#include "Convertisseur/transfo.h"
+
+void memError() {
+    std::printf("Out of memory\n");
+    std::exit(1);
+}
+
+static void onAllocationFailure() { memError(); }
+
+void installMemError() { std::set_new_handler(onAllocationFailure); }
+
+namespace {
+
+constexpr int MAX_COUNT = 65535;
+
+// Token reader that knows where it stands in the file, for the messages.
+struct Lecteur {
+    std::string_view texte;
+    size_t pos = 0;
+    std::string nom;          // file name, for the messages
+    const char* bloc = "";    // block being read
+    long record = -1;         // place of the record being read, -1 for the block's count
+
+    [[noreturn]] void fail(const std::string& what) const {
+        std::string where = nom + ": " + bloc + " block, ";
+        where += record < 0 ? std::string("count") : "record " + std::to_string(record);
+        throw FormatError(where + ": " + what);
+    }
+
+    static bool blanc(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+    std::string_view word(const char* what) {
+        while (pos < texte.size() && blanc(texte[pos])) ++pos;
+        if (pos == texte.size()) fail(std::string("file ends early, expected ") + what);
+        size_t debut = pos;
+        while (pos < texte.size() && !blanc(texte[pos])) ++pos;
+        return texte.substr(debut, pos - debut);
+    }
+
+    // A signed 32-bit decimal number.
+    int number(const char* what) {
+        std::string_view tok = word(what);
+        std::string_view digits = tok;
+        if (digits[0] == '+') digits.remove_prefix(1);
+        long long v = 0;
+        auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+        if (digits.empty() || (tok[0] == '+' && digits[0] == '-') || ec == std::errc::invalid_argument ||
+            end != digits.data() + digits.size())
+            fail("'" + std::string(tok) + "' is not a number (expected " + what + ")");
+        if (ec == std::errc::result_out_of_range || v < INT32_MIN || v > INT32_MAX)
+            fail("'" + std::string(tok) + "' does not fit in 32 bits (" + what + ")");
+        return static_cast<int>(v);
+    }
+
+    // A count: 0 to 65535.
+    int count(const char* what) {
+        int n = number(what);
+        if (n < 0) fail(std::string(what) + " " + std::to_string(n) + " is negative");
+        if (n > MAX_COUNT) fail(std::string(what) + " " + std::to_string(n) + " is above 65535");
+        return n;
+    }
+
+    // A reference to a place 0 .. n-1 of a block.
+    int reference(const char* what, int n, const char* block) {
+        int r = number(what);
+        if (r < 0 || r >= n)
+            fail(std::string(what) + " " + std::to_string(r) + " is not a place of the " + block +
+                 " block (0.." + std::to_string(n - 1) + ")");
+        return r;
+    }
+};
+
+// Value -> first value index of a declared domain, sorted by value.
+using IndexValeurs = std::vector<std::pair<int, int>>;
+
+IndexValeurs indexer(const DOMAIN& d) {
+    IndexValeurs idx;
+    idx.reserve(d.val.size());
+    for (int j = 0; j < d.size; ++j) idx.emplace_back(d.val[j], j);
+    std::stable_sort(idx.begin(), idx.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    idx.erase(std::unique(idx.begin(), idx.end(), [](auto& a, auto& b) { return a.first == b.first; }), idx.end());
+    return idx;
+}
+
+int premierIndice(const IndexValeurs& idx, int valeur) {
+    auto it = std::lower_bound(idx.begin(), idx.end(), valeur, [](auto& e, int v) { return e.first < v; });
+    return (it != idx.end() && it->first == valeur) ? it->second : -1;
+}
+
+void lireDomaines(Lecteur& in, Network& net) {
+    in.bloc = "domains";
+    in.record = -1;
+    net.nb_dom = static_cast<Ushort>(in.count("domain count"));
+    net.domD.resize(net.nb_dom);
+    for (int i = 0; i < net.nb_dom; ++i) {
+        in.record = i;
+        in.number("domain number");
+        DOMAIN& d = net.domD[i];
+        d.size = in.count("value count");
+        d.val.resize(d.size);
+        for (int j = 0; j < d.size; ++j) d.val[j] = in.number("a value");
+    }
+}
+
+void lireVariables(Lecteur& in, Network& net) {
+    in.bloc = "variables";
+    in.record = -1;
+    const Ushort V = net.nb_var = static_cast<Ushort>(in.count("variable count"));
+    net.realDom.resize(V);
+    net.vars.resize(V);
+    net.graphe.resize(V);
+    net.matrice.assign(static_cast<size_t>(V) * V, NO_POSITION);
+    net.relRef.assign(static_cast<size_t>(V) * V, -1);
+    for (int i = 0; i < V; ++i) {
+        in.record = i;
+        VOISIN& g = net.graphe[i];
+        g.weight.assign(V, 0);
+        g.degre = 0;
+        in.number("variable number");
+        int d = in.reference("domain", net.nb_dom, "domains");
+        DOMAINE& x = net.realDom[i];
+        x.nbval = static_cast<Ushort>(net.domD[d].size);
+        x.dom = d;
+        x.tab_val = net.domD[d].val;
+        x.ind_val_rest.resize(x.nbval);
+        for (int j = 0; j < x.nbval; ++j) x.ind_val_rest[j] = j;
+        net.vars[i].nbCtr = 0;
+        net.vars[i].tabCtr.reserve(1);
+    }
+}
+
+// First pass over the relations: tabTuples gets the arity and domains of each
+// relation, tt the tuples as listed.
+void lireRelations(Lecteur& in, Network& net, std::vector<TUPLES>& tt, const std::vector<IndexValeurs>& index) {
+    in.bloc = "relations";
+    in.record = -1;
+    int R = in.count("relation count");
+    net.tabTuples.resize(R);
+    tt.resize(R);
+    for (int i = 0; i < R; ++i) {
+        in.record = i;
+        in.number("relation number");
+        int type = in.number("relation type");
+        int arity = in.number("arity");
+        if (arity != 2) throw NaryRelation("This experimental version doesn't accept n-ary constraints\n");
+        TUPLES& rel = net.tabTuples[i];
+        rel.typeRel = (type == 0);
+        rel.arity = 2;
+        rel.domaines.resize(2);
+        for (int k = 0; k < 2; ++k)
+            rel.domaines[k] = static_cast<Ushort>(in.reference("domain", net.nb_dom, "domains"));
+        long produit = static_cast<long>(net.domD[rel.domaines[0]].size) * net.domD[rel.domaines[1]].size;
+        if (produit > MAX_COUNT)
+            in.fail("product of the domain sizes " + std::to_string(produit) + " is above 65535");
+        int n = in.count("tuple count");
+        tt[i].arity = 2;
+        tt[i].nb_tuples = static_cast<Ushort>(n);
+        rel.nb_tuples = static_cast<Ushort>(produit);
+        tt[i].tuples.resize(static_cast<size_t>(n) * 2);
+        for (int t = 0; t < n; ++t)
+            for (int k = 0; k < 2; ++k) {
+                int v = in.number("a tuple value");
+                if (premierIndice(index[rel.domaines[k]], v) < 0)
+                    in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) +
+                            " is not in domain " + std::to_string(rel.domaines[k]));
+                tt[i].tuples[static_cast<size_t>(t) * 2 + k] = v;
+            }
+    }
+}
+
+// Second pass: every relation becomes a table of allowed tuples.
+void completerRelations(Network& net, const std::vector<TUPLES>& tt) {
+    for (size_t i = 0; i < net.tabTuples.size(); ++i) {
+        TUPLES& rel = net.tabTuples[i];
+        if (rel.typeRel) {
+            // Room for the whole product: a list that repeats a tuple leaves more than P - n.
+            rel.tuples.clear();
+            rel.tuples.reserve(static_cast<size_t>(rel.nb_tuples) * rel.arity);
+            rel.nb_tuples = 0;
+            std::vector<int> t(rel.arity);
+            ajouter(static_cast<Ushort>(i), t.data(), 0, tt, net);
+        } else {
+            rel.nb_tuples = tt[i].nb_tuples;
+            rel.tuples.resize(static_cast<size_t>(rel.nb_tuples) * rel.arity);
+            copier(&tt[i], static_cast<int>(i), net);
+        }
+        rel.typeRel = false;
+    }
+}
+
+void lireContraintes(Lecteur& in, Network& net) {
+    in.bloc = "constraints";
+    in.record = -1;
+    net.nb_ctr = static_cast<Ushort>(in.count("constraint count"));
+    net.ctr.resize(net.nb_ctr);
+    const int R = static_cast<int>(net.tabTuples.size());
+    for (int i = 0; i < net.nb_ctr; ++i) {
+        in.record = i;
+        CONSTRAINTS& c = net.ctr[i];
+        int a = in.count("arity");
+        c.variables.resize(a);
+        for (int k = 0; k < a; ++k)
+            c.variables[k] = static_cast<Ushort>(in.reference("variable", net.nb_var, "variables"));
+        c.nbRel = in.reference("relation", R, "relations");
+        const TUPLES& rel = net.tabTuples[c.nbRel];
+        if (a != rel.arity)
+            in.fail("arity " + std::to_string(a) + " differs from the arity " + std::to_string(rel.arity) +
+                    " of relation " + std::to_string(c.nbRel));
+        for (int k = 0; k < a; ++k)
+            for (int l = k + 1; l < a; ++l)
+                if (c.variables[k] == c.variables[l])
+                    in.fail("the scope names variable " + std::to_string(c.variables[k]) + " twice");
+        for (int k = 0; k < a; ++k) {
+            int dv = net.realDom[c.variables[k]].dom, dr = rel.domaines[k];
+            if (dv != dr && net.domD[dv].val != net.domD[dr].val)
+                in.fail("variable " + std::to_string(c.variables[k]) + " is on domain " + std::to_string(dv) +
+                        ", whose values differ from domain " + std::to_string(dr) + " of relation " +
+                        std::to_string(c.nbRel) + " at position " + std::to_string(k));
+        }
+        c.watch = c.variables.empty() ? 0 : c.variables[0];
+        if (a > 2) indexerContrainteNaire(net, i);
+    }
+}
+
+// Folds the constraints into one matrix per pair of variables.
+void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
+    net.relDef.assign(1, REL{});
+    int compteur = 0;
+    for (int i = 0; i < net.nb_ctr; ++i) {
+        const CONSTRAINTS& c = net.ctr[i];
+        const TUPLES& rel = net.tabTuples[c.nbRel];
+        for (int j = 0; j < rel.arity; ++j)
+            for (int k = j + 1; k < rel.arity; ++k) {
+                int p = j, q = k;
+                if (c.variables[j] > c.variables[k]) std::swap(p, q);
+                const int u = c.variables[p], v = c.variables[q];
+                const int y = net.ref(u, v);
+                const int s = compteur;
+                REL& m = net.relDef[s];
+                const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
+                m.nbCols = dq.size;
+                m.rel.assign(static_cast<size_t>(dp.size) * dq.size, 0);
+                for (int t = 0; t < rel.nb_tuples; ++t) {
+                    const int* tup = rel.tuple(t);
+                    int a = premierIndice(index[rel.domaines[p]], tup[p]);
+                    int b = premierIndice(index[rel.domaines[q]], tup[q]);
+                    m.at(a, b) = 1;
+                }
+                m.typeRel = rel.typeRel;
+                m.dom1 = rel.domaines[p];
+                m.dom2 = rel.domaines[q];
+                m.var1 = u;
+                m.var2 = v;
+                if (y != -1) {
+                    intersection(&net.relDef[y], &net.relDef[s], net);
+                    continue;
+                }
+                net.ref(u, v) = net.ref(v, u) = s;
+                VOISIN &gu = net.graphe[u], &gv = net.graphe[v];
+                net.mat(v, u) = gu.degre;
+                gu.tab_voisins.push_back(static_cast<Ushort>(v));
+                ++gu.degre;
+                gu.weight[v] = 1;
+                net.mat(u, v) = gv.degre;
+                gv.tab_voisins.push_back(static_cast<Ushort>(u));
+                ++gv.degre;
+                gv.weight[u] = 1;
+                ++compteur;
+                net.relDef.emplace_back();
+            }
+    }
+    net.nb_rel = static_cast<Ushort>(compteur);
+}
+
+}  // namespace
+
+bool verifier(const int* t, Ushort numT, const std::vector<TUPLES>& tt, const Network& net) {
+    const int a = net.tabTuples[numT].arity;
+    const TUPLES& liste = tt[numT];
+    for (int k = 0; k < liste.nb_tuples; ++k) {
+        const int* u = liste.tuples.data() + static_cast<size_t>(k) * a;
+        int j = 0;
+        while (j < a && u[j] == t[j]) ++j;
+        if (j == a) return true;
+    }
+    return false;
+}
+
+void ajouter(Ushort numT, int* t, int pos, const std::vector<TUPLES>& tt, Network& net) {
+    TUPLES& rel = net.tabTuples[numT];
+    if (pos < rel.arity) {
+        for (int v : net.domD[rel.domaines[pos]].val) {
+            t[pos] = v;
+            ajouter(numT, t, pos + 1, tt, net);
+        }
+        return;
+    }
+    if (!verifier(t, numT, tt, net)) {
+        rel.tuples.insert(rel.tuples.end(), t, t + rel.arity);
+        ++rel.nb_tuples;
+    }
+}
+
+void copier(const TUPLES* t, int num, Network& net) {
+    TUPLES& cible = net.tabTuples[num];
+    for (size_t k = 0; k < cible.nb_tuples; ++k)
+        for (size_t j = 0; j < cible.arity; ++j) cible.tuples[k * cible.arity + j] = t->tuples[k * cible.arity + j];
+}
+
+void intersection(REL* rel1, const REL* rel2, const Network& net) {
+    const int lignes = net.domD[rel1->dom1].size, colonnes = net.domD[rel1->dom2].size;
+    for (int a = 0; a < lignes; ++a)
+        for (int b = 0; b < colonnes; ++b)
+            if (rel1->at(a, b) != rel2->at(a, b)) rel1->at(a, b) = 0;
+}
+
+void indexerContrainteNaire(Network& net, int i) {
+    CONSTRAINTS& c = net.ctr[i];
+    for (Ushort v : c.variables) {
+        VARCTR& vc = net.vars[v];
+        vc.tabCtr.push_back(static_cast<Ushort>(i));
+        ++vc.nbCtr;
+    }
+    const DOMAINE& f = net.realDom[c.variables[0]];
+    c.tabInd.assign(f.nbval, -1);
+    const TUPLES& rel = net.tabTuples[c.nbRel];
+    for (int t = 0; t < rel.nb_tuples; ++t) {
+        int premier = rel.tuple(t)[0];
+        if (t > 0 && rel.tuple(t - 1)[0] == premier) continue;
+        auto it = std::find(f.tab_val.begin(), f.tab_val.end(), premier);
+        if (it != f.tab_val.end()) c.tabInd[it - f.tab_val.begin()] = t;
+    }
+}
+
+void parseCSP(const std::string& texte, const std::string& nom, Network& net) {
+    net = Network{};
+    Lecteur in{texte, 0, nom};
+    in.bloc = "header";
+    in.word("the instance name");
+    lireDomaines(in, net);
+    std::vector<IndexValeurs> index;
+    index.reserve(net.nb_dom);
+    for (const DOMAIN& d : net.domD) index.push_back(indexer(d));
+    lireVariables(in, net);
+    std::vector<TUPLES> tt;
+    lireRelations(in, net, tt, index);
+    completerRelations(net, tt);
+    lireContraintes(in, net);
+    construireMatrices(net, index);
+}
+
+// A name whose part from its last "." is exactly ".xml".
+static bool nomXML(const std::string& nom) {
+    size_t point = nom.rfind('.');
+    return point != std::string::npos && nom.compare(point, std::string::npos, ".xml") == 0;
+}
+
+static bool lireFichier(const char* nom, std::string& texte) {
+    std::FILE* f = std::fopen(nom, "rb");
+    if (!f) return false;
+    char buf[1 << 16];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) texte.append(buf, n);
+    std::fclose(f);
+    return true;
+}
+
+void writeCSP(const char* nomFic, const Network& net) {
+    std::FILE* f = std::fopen(nomFic, "w");
+    if (!f) {
+        std::fputs("le fichier n'existe pas, le CSP n'a pas pu \xC3\xAAtre sauvegard\xC3\xA9.\n", stderr);
+        return;
+    }
+    std::fputs("?\n", f);
+    std::fprintf(f, "%d\n", net.nb_dom);
+    for (int d = 0; d < net.nb_dom; ++d) {
+        std::fprintf(f, "%d %d", d, net.domD[d].size);
+        for (int v : net.domD[d].val) std::fprintf(f, " %d", v);
+        std::fputc('\n', f);
+    }
+    std::fprintf(f, "%d\n", net.nb_var);
+    for (int i = 0; i < net.nb_var; ++i) std::fprintf(f, "%d %d\n", i, net.realDom[i].dom);
+    std::fprintf(f, "%d\n", net.nb_rel);
+    for (int r = 0; r < net.nb_rel; ++r) {
+        const REL& m = net.relDef[r];
+        const DOMAIN &d1 = net.domD[m.dom1], &d2 = net.domD[m.dom2];
+        long c = std::count(m.rel.begin(), m.rel.end(), 1);
+        std::fprintf(f, "%d %d 2 %d %d %ld", r, 1, m.dom1, m.dom2, c);
+        for (int a = 0; a < d1.size; ++a)
+            for (int b = 0; b < d2.size; ++b)
+                if (m.at(a, b)) std::fprintf(f, " %d %d", d1.val[a], d2.val[b]);
+        std::fputc('\n', f);
+    }
+    int paires = 0;
+    for (int u = 0; u < net.nb_var; ++u)
+        for (int v = u + 1; v < net.nb_var; ++v) paires += net.ref(u, v) != -1;
+    std::fprintf(f, "%d\n", paires);
+    for (int k = 0; k < paires; ++k) std::fprintf(f, "2 %d %d %d\n", net.relDef[k].var1, net.relDef[k].var2, k);
+    std::fclose(f);
+}
+
+void readCSP(const char* nom, Network& net) {
+    std::FILE* f = std::fopen(nom, "r");
+    if (!f) {
+        std::printf("File *%s* does not exist\n", nom);
+        std::exit(1);
+    }
+    std::fclose(f);
+    std::string lu = nom;
+    if (nomXML(lu)) {
+        convertirXML(nom);
+        lu = FICHIER_CONVERTI;
+    }
+    std::string texte;
+    if (!lireFichier(lu.c_str(), texte)) {
+        std::printf("File *%s* does not exist\n", lu.c_str());
+        std::exit(1);
+    }
+    try {
+        parseCSP(texte, lu, net);
+    } catch (const NaryRelation& e) {
+        std::fputs(e.what(), stderr);
+        std::exit(255);
+    } catch (const FormatError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        std::exit(255);
+    }
+}

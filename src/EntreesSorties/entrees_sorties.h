@@ -1,0 +1,141 @@
+// Constraint network of a binary CSP, its reader and its writer.
+//
+// The network is built once by readCSP from the instance text format (or
+// from an XML instance, converted first) and then only read by the solver,
+// except for the current domains, the neighbour lists with their positions
+// in `matrice`, the constraint weights and the watches, which the search
+// updates in place.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using Ushort = std::uint16_t;
+using Ulong = unsigned long;
+
+constexpr Ushort NO_POSITION = 0xFFFF;  // `matrice` cell of two non-neighbours
+
+// A declared domain: one record of the domains block.
+struct DOMAIN {
+    int size = 0;          // number of values
+    std::vector<int> val;  // the values, in file order (their order gives the value indexes)
+};
+
+// One variable's domain.  The first nbvalC entries of ind_val_rest are the
+// value indexes still present (a sparse set).
+struct DOMAINE {
+    Ushort nbval = 0;               // size of the declared domain
+    int dom = 0;                    // number of the declared domain
+    std::vector<int> tab_val;       // the values: tab_val[j] = domD[dom].val[j]
+    std::vector<int> ind_val_rest;  // permutation of 0..nbval-1, present values first
+    int nbvalC = 0;                 // size of the current domain (set by the search)
+};
+using DOMAINES = std::vector<DOMAINE>;
+
+// One variable's place in the constraint graph.
+struct VOISIN {
+    Ushort degre = 0;                // number of future neighbours (front of tab_voisins)
+    std::vector<Ushort> tab_voisins; // neighbour numbers; future ones first
+    std::vector<int> weight;         // weight[w]: weight of the constraint towards w
+};
+
+// Compatibility matrix of one constrained pair var1 < var2: rows are value
+// indexes of var1, columns value indexes of var2, one byte per cell.
+struct REL {
+    int dom1 = 0;           // declared domain of the rows
+    int dom2 = 0;           // declared domain of the columns
+    int var1 = 0;           // smaller variable of the pair
+    int var2 = 0;           // larger variable of the pair
+    bool typeRel = false;   // always false: the cells mark allowed pairs
+    int nbCols = 0;         // row length (size of dom2)
+    std::vector<std::uint8_t> rel;  // row-major cells, 1 = allowed
+
+    std::uint8_t at(int a, int b) const { return rel[static_cast<size_t>(a) * nbCols + b]; }
+    std::uint8_t& at(int a, int b) { return rel[static_cast<size_t>(a) * nbCols + b]; }
+};
+
+// A relation as a list of tuples of values: one record of the relations block.
+struct TUPLES {
+    Ushort arity = 0;
+    bool typeRel = false;          // while reading: true when the file lists forbidden tuples
+    std::vector<Ushort> domaines;  // declared domain of each position
+    Ushort nb_tuples = 0;
+    std::vector<int> tuples;       // nb_tuples * arity values, tuple after tuple
+
+    const int* tuple(size_t k) const { return tuples.data() + k * arity; }
+};
+
+// A constraint as read: one record of the constraints block.
+struct CONSTRAINTS {
+    std::vector<Ushort> variables;  // the scope, in file order
+    int nbRel = 0;                  // number of the relation used
+    Ushort watch = 0;               // watched variable of the solution check
+    std::vector<int> tabInd;        // arity > 2 only: start of each first value's run of tuples
+};
+
+// Per variable, its constraints of arity greater than 2.
+struct VARCTR {
+    int nbCtr = 0;
+    std::vector<Ushort> tabCtr;
+};
+
+// The constraint network.
+struct Network {
+    Ushort nb_dom = 0;                // number of declared domains
+    std::vector<DOMAIN> domD;         // declared domains
+    Ushort nb_var = 0;                // number of variables
+    DOMAINES realDom;                 // each variable's domain
+    std::vector<VOISIN> graphe;       // the constraint graph
+    std::vector<Ushort> matrice;      // nb_var x nb_var: matrice[u][v] = position of u in v's list
+    std::vector<int> relRef;          // nb_var x nb_var: index in relDef of the pair, -1 if none
+    Ushort nb_rel = 0;                // number of constrained pairs
+    std::vector<REL> relDef;          // one matrix per pair, plus a spare entry at nb_rel
+    std::vector<TUPLES> tabTuples;    // the allowed tuples of each relation of the file
+    Ushort nb_ctr = 0;                // number of constraints
+    std::vector<CONSTRAINTS> ctr;     // the constraints in file order
+    std::vector<VARCTR> vars;         // per variable, its constraints of arity > 2
+
+    Ushort& mat(int u, int v) { return matrice[static_cast<size_t>(u) * nb_var + v]; }
+    Ushort mat(int u, int v) const { return matrice[static_cast<size_t>(u) * nb_var + v]; }
+    int& ref(int u, int v) { return relRef[static_cast<size_t>(u) * nb_var + v]; }
+    int ref(int u, int v) const { return relRef[static_cast<size_t>(u) * nb_var + v]; }
+};
+
+// A file that breaks the instance text format.  The message names the block,
+// the record and the offending token or value.
+struct FormatError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the instance file `nom` into `net`.  Ends the process on failure:
+// status 1 for a missing file, 255 for a format error (one line on stderr).
+void readCSP(const char* nom, Network& net);
+
+// The reader proper, on the text of an instance: throws FormatError, and
+// NaryRelation for a relation whose arity is not 2.
+struct NaryRelation : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+void parseCSP(const std::string& texte, const std::string& nom, Network& net);
+
+// Writes `net` in the instance text format, one relation and one constraint
+// per constrained pair.
+void writeCSP(const char* nomFic, const Network& net);
+
+// The reader's operations on tuple tables and matrices.  `tt` holds the
+// listed tuples of each relation as read.
+bool verifier(const int* t, Ushort numT, const std::vector<TUPLES>& tt, const Network& net);
+void ajouter(Ushort numT, int* t, int pos, const std::vector<TUPLES>& tt, Network& net);
+void copier(const TUPLES* t, int num, Network& net);
+void intersection(REL* rel1, const REL* rel2, const Network& net);
+
+// Builds tabInd and the per-variable lists of a constraint of arity > 2.
+void indexerContrainteNaire(Network& net, int i);
+
+// Prints "Out of memory" and ends the process with status 1.
+[[noreturn]] void memError();
+
+// Makes a failed allocation (std::bad_alloc) end the process through memError.
+void installMemError();

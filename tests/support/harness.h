@@ -1,0 +1,32 @@
+// Test support: temporary working directories and runs of the programs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A fresh directory under $TMPDIR, removed with its content on destruction.
+struct TempDir {
+    std::string path;
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+void writeFile(const std::string& path, const std::string& content);
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+
+// What a finished program left: its exit status (128 + signal when killed),
+// its standard output and standard error.
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `program` with `args` in directory `dir`, standard input empty.
+// The program is killed after `timeoutSeconds`.
+RunResult runProgram(const std::string& dir, const std::string& program, const std::vector<std::string>& args = {},
+                     int timeoutSeconds = 120);
