@@ -1,12 +1,310 @@
+// The instance reader: the network it builds, and the files it refuses.
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 #include "EntreesSorties/entrees_sorties.h"
 
-TEST(Reader, ReadsTheFormatExample) {
-    const char* text =
-        "?\n2\n0 3 1 2 3\n1 2 5 9\n3\n0 0\n1 0\n2 1\n2\n0 1 2 0 0 3 1 1 2 2 3 3\n1 0 2 0 1 1 3 9\n2\n2 0 1 0\n2 1 2 1\n";
+namespace {
+
+Network lire(const std::string& text) {
     Network net;
-    parseCSP(text, "t", net);
+    parseCSP(text, "t.txt", net);
+    return net;
+}
+
+// Cells of a pair's matrix, row by row.
+std::vector<int> cellules(const Network& net, int u, int v) {
+    const REL& m = net.relDef[net.ref(u, v)];
+    return {m.rel.begin(), m.rel.end()};
+}
+
+std::vector<int> tuples(const Network& net, int r) {
+    const TUPLES& t = net.tabTuples[r];
+    return {t.tuples.begin(), t.tuples.begin() + t.nb_tuples * t.arity};
+}
+
+// Two domains {1,2,3} and {5,9}; variables 0, 1 on the first, 2 on the second.
+const std::string EXEMPLE =
+    "?\n2\n0 3 1 2 3\n1 2 5 9\n3\n0 0\n1 0\n2 1\n2\n"
+    "0 1 2 0 0 3 1 1 2 2 3 3\n"
+    "1 0 2 0 1 1 3 9\n"
+    "2\n2 0 1 0\n2 1 2 1\n";
+
+// n variables on one domain {0,1}, the given relations, then the constraints.
+std::string surDeuxValeurs(int n, const std::vector<std::string>& relations,
+                           const std::vector<std::string>& contraintes) {
+    std::string s = "?\n1\n0 2 0 1\n" + std::to_string(n) + "\n";
+    for (int i = 0; i < n; ++i) s += std::to_string(i) + " 0\n";
+    s += std::to_string(relations.size()) + "\n";
+    for (size_t r = 0; r < relations.size(); ++r) s += std::to_string(r) + " " + relations[r] + "\n";
+    s += std::to_string(contraintes.size()) + "\n";
+    for (const auto& c : contraintes) s += c + "\n";
+    return s;
+}
+
+const std::string EGAL = "1 2 0 0 2 0 0 1 1";
+const std::string DIFFERENT = "1 2 0 0 2 0 1 1 0";
+const std::string INFERIEUR = "1 2 0 0 1 0 1";  // (0,1) only
+const std::string SUPERIEUR = "1 2 0 0 1 1 0";  // its transpose
+
+}  // namespace
+
+TEST(Reader, BuildsTheExampleNetwork) {
+    Network net = lire(EXEMPLE);
+    ASSERT_EQ(net.nb_var, 3);
     EXPECT_EQ(net.nb_rel, 2);
-    EXPECT_EQ(net.tabTuples[1].nb_tuples, 5);
+    EXPECT_EQ(net.relDef.size(), 3u) << "a spare entry follows the kept ones";
+    EXPECT_EQ(cellules(net, 0, 1), (std::vector<int>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
+    // {1,2,3} x {5,9} without (3,9).
+    EXPECT_EQ(cellules(net, 1, 2), (std::vector<int>{1, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(net.realDom[2].tab_val, (std::vector<int>{5, 9}));
+    EXPECT_EQ(net.realDom[1].ind_val_rest, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(net.graphe[1].tab_voisins, (std::vector<Ushort>{0, 2}));
+    EXPECT_EQ(net.graphe[1].weight[0], 1);
+    EXPECT_EQ(net.graphe[1].weight[2], 1);
+    EXPECT_EQ(net.ctr[1].watch, 1);
+    for (const TUPLES& t : net.tabTuples) EXPECT_FALSE(t.typeRel);
+}
+
+TEST(Reader, NeighbourListsAndPositionsFollowFirstAppearance) {
+    Network net = lire(surDeuxValeurs(6, {EGAL}, {"2 0 5 0", "2 5 0 0", "2 2 5 0"}));
+    EXPECT_EQ(net.nb_rel, 2);
+    EXPECT_EQ(net.graphe[5].tab_voisins, (std::vector<Ushort>{0, 2}));
+    EXPECT_EQ(net.graphe[0].tab_voisins, (std::vector<Ushort>{5}));
+    EXPECT_EQ(net.mat(5, 0), 0);
+    EXPECT_EQ(net.mat(0, 5), 0);
+    EXPECT_EQ(net.mat(2, 5), 1);
+    EXPECT_EQ(net.mat(5, 2), 0);
+    EXPECT_EQ(net.mat(1, 5), NO_POSITION);
+    for (int u = 0; u < 6; ++u) EXPECT_EQ(net.ref(u, u), -1);
+    // A variable on no constraint is nobody's neighbour.
+    EXPECT_EQ(net.graphe[1].degre, 0);
+    for (int v = 0; v < 6; ++v) {
+        EXPECT_EQ(net.ref(1, v), -1);
+        EXPECT_EQ(net.mat(1, v), NO_POSITION);
+        EXPECT_EQ(net.mat(v, 1), NO_POSITION);
+    }
+}
+
+TEST(Reader, ConstraintsOnOnePairAreFolded) {
+    struct Cas {
+        const char* nom;
+        std::vector<std::string> contraintes;
+        std::vector<int> attendu;
+    };
+    const std::vector<Cas> cas = {
+        {"same relation twice", {"2 0 1 0", "2 0 1 0"}, {1, 0, 0, 1}},
+        {"complementary relations", {"2 0 1 0", "2 0 1 1"}, {0, 0, 0, 0}},
+        {"a relation and its transpose, reversed scope", {"2 0 1 2", "2 1 0 3"}, {0, 1, 0, 0}},
+        {"the same relation on the reversed scope", {"2 0 1 2", "2 1 0 2"}, {0, 0, 0, 0}},
+    };
+    for (const Cas& c : cas) {
+        Network net = lire(surDeuxValeurs(2, {EGAL, DIFFERENT, INFERIEUR, SUPERIEUR}, c.contraintes));
+        EXPECT_EQ(net.nb_rel, 1) << c.nom;
+        EXPECT_EQ(net.graphe[0].degre, 1) << c.nom;
+        EXPECT_EQ(net.graphe[1].degre, 1) << c.nom;
+        EXPECT_EQ(cellules(net, 0, 1), c.attendu) << c.nom;
+    }
+}
+
+TEST(Reader, RowsBelongToTheSmallerVariable) {
+    // Variable 3 on {1,2}, variable 7 on {4,5,6}; the relation is declared (7, 3).
+    std::string text = "?\n2\n0 2 1 2\n1 3 4 5 6\n8\n";
+    for (int i = 0; i < 8; ++i) text += std::to_string(i) + (i == 3 ? " 0\n" : " 1\n");
+    text += "1\n0 1 2 1 0 2 4 1 6 2\n1\n2 7 3 0\n";
+    Network net = lire(text);
+    const REL& m = net.relDef[net.ref(3, 7)];
+    EXPECT_EQ(net.ref(7, 3), net.ref(3, 7));
+    EXPECT_EQ(m.var1, 3);
+    EXPECT_EQ(m.var2, 7);
+    EXPECT_EQ(m.dom1, 0);
+    EXPECT_EQ(m.dom2, 1);
+    // Rows: values 1, 2 of variable 3; columns: 4, 5, 6 of variable 7.
+    EXPECT_EQ(cellules(net, 3, 7), (std::vector<int>{1, 0, 0, 0, 0, 1}));
+    EXPECT_EQ(net.graphe[7].tab_voisins, (std::vector<Ushort>{3}));
+}
+
+TEST(Reader, ForbiddenListsBecomeAllowedTuplesInEnumerationOrder) {
+    struct Cas {
+        const char* nom;
+        std::string relation;  // after "0 0 2 0 1 "
+        std::vector<int> attendu;
+    };
+    const std::vector<Cas> cas = {
+        {"one forbidden pair", "1 1 8", {1, 7, 1, 9, 2, 7, 2, 8, 2, 9}},
+        {"no forbidden pair", "0", {1, 7, 1, 8, 1, 9, 2, 7, 2, 8, 2, 9}},
+        {"every pair forbidden", "6 1 7 1 8 1 9 2 7 2 8 2 9", {}},
+        {"a repeated forbidden pair", "3 2 9 1 8 2 9", {1, 7, 1, 9, 2, 7, 2, 8}},
+    };
+    for (const Cas& c : cas) {
+        Network net = lire("?\n2\n0 2 1 2\n1 3 7 8 9\n2\n0 0\n1 1\n1\n0 0 2 0 1 " + c.relation + "\n1\n2 0 1 0\n");
+        EXPECT_EQ(tuples(net, 0), c.attendu) << c.nom;
+        EXPECT_EQ(net.tabTuples[0].nb_tuples, c.attendu.size() / 2) << c.nom;
+        EXPECT_EQ(net.nb_rel, 1) << c.nom;
+        int permis = 0;
+        for (int cell : cellules(net, 0, 1)) permis += cell;
+        EXPECT_EQ(permis, static_cast<int>(c.attendu.size() / 2)) << c.nom;
+    }
+}
+
+TEST(Reader, AllowedListsAreCopiedAsListed) {
+    Network net = lire(surDeuxValeurs(2, {"1 2 0 0 3 1 1 0 0 1 1"}, {"2 0 1 0"}));
+    EXPECT_EQ(tuples(net, 0), (std::vector<int>{1, 1, 0, 0, 1, 1}));
+    EXPECT_EQ(cellules(net, 0, 1), (std::vector<int>{1, 0, 0, 1}));
+}
+
+TEST(Reader, RecordNumbersAndLayoutCarryNoMeaning) {
+    Network ref = lire(EXEMPLE);
+    const std::vector<std::string> variantes = {
+        // Everything on one line.
+        "? 2 0 3 1 2 3 1 2 5 9 3 0 0 1 0 2 1 2 0 1 2 0 0 3 1 1 2 2 3 3 1 0 2 0 1 1 3 9 2 2 0 1 0 2 1 2 1",
+        // Blank lines, tabs, CRLF and record numbers that are not places.
+        "?\r\n\n2\n\n7 3 1 2 3\n\t-4 2 5 9\n3\n40 0\n41 0\n42 1\n2\n9 1 2 0 0 3 1 1 2 2 3 3\n"
+        "8 0 2 0 1 1 3 9\n2\n2 0 1 0\n2 1 2 1\n trailing words are never read",
+    };
+    for (const auto& v : variantes) {
+        Network net = lire(v);
+        EXPECT_EQ(net.nb_rel, ref.nb_rel);
+        EXPECT_EQ(cellules(net, 0, 1), cellules(ref, 0, 1));
+        EXPECT_EQ(cellules(net, 1, 2), cellules(ref, 1, 2));
+        EXPECT_EQ(net.graphe[1].tab_voisins, ref.graphe[1].tab_voisins);
+    }
+}
+
+TEST(Reader, SmallAndDegenerateNetworks) {
+    // No constraint at all.
+    Network net = lire("?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n0\n0\n");
+    EXPECT_EQ(net.nb_rel, 0);
+    for (const VOISIN& g : net.graphe) EXPECT_EQ(g.degre, 0);
+    // An unused relation is kept and gives no matrix.
+    net = lire(surDeuxValeurs(2, {EGAL, DIFFERENT}, {"2 0 1 1"}));
+    EXPECT_EQ(net.tabTuples.size(), 2u);
+    EXPECT_EQ(net.nb_rel, 1);
+    EXPECT_EQ(cellules(net, 0, 1), (std::vector<int>{0, 1, 1, 0}));
+    // An empty declared domain is legal and keeps its variable with no value.
+    net = lire("?\n1\n0 0\n1\n0 0\n0\n0\n");
+    EXPECT_EQ(net.realDom[0].nbval, 0);
+    // No variable, no domain.
+    net = lire("x\n0\n0\n0\n0\n");
+    EXPECT_EQ(net.nb_var, 0);
+    // A name of any length.
+    net = lire(std::string(100000, 'n') + "\n0\n0\n0\n0\n");
+    EXPECT_EQ(net.nb_ctr, 0);
+}
+
+TEST(Reader, RepeatedDomainValuesUseTheirFirstIndex) {
+    // Domain {4, 6, 4}: the tuple (4, 4) marks index 0 only.
+    Network net = lire("?\n1\n0 3 4 6 4\n2\n0 0\n1 0\n1\n0 1 2 0 0 2 4 4 6 6\n1\n2 0 1 0\n");
+    EXPECT_EQ(cellules(net, 0, 1), (std::vector<int>{1, 0, 0, 0, 1, 0, 0, 0, 0}));
+}
+
+TEST(Reader, RefusesNonBinaryRelationsEvenUnused) {
+    std::string text = "?\n1\n0 2 0 1\n2\n0 0\n1 0\n3\n0 1 2 0 0 0\n1 1 2 0 0 0\n2 1 3 0 0 0 0\n0\n";
+    try {
+        lire(text);
+        FAIL() << "a relation of arity 3 was accepted";
+    } catch (const NaryRelation& e) {
+        EXPECT_STREQ(e.what(), "This experimental version doesn't accept n-ary constraints\n");
+    }
+}
+
+TEST(Reader, IntersectionIsACellWiseConjunction) {
+    Network net = lire(surDeuxValeurs(2, {EGAL}, {"2 0 1 0"}));
+    REL tous = net.relDef[0], aucun = net.relDef[0];
+    std::fill(tous.rel.begin(), tous.rel.end(), 1);
+    std::fill(aucun.rel.begin(), aucun.rel.end(), 0);
+    REL m = net.relDef[0];
+    intersection(&m, &tous, net);
+    EXPECT_EQ(m.rel, net.relDef[0].rel);
+    intersection(&m, &aucun, net);
+    EXPECT_EQ(m.rel, aucun.rel);
+}
+
+TEST(Reader, IndexesTheTuplesOfWiderConstraints) {
+    // The solution check of wider constraints needs, per value of the first
+    // variable, where its run of tuples starts.
+    Network net = lire("?\n1\n0 3 5 6 7\n3\n0 0\n1 0\n2 0\n0\n0\n");
+    TUPLES rel;
+    rel.arity = 3;
+    rel.domaines = {0, 0, 0};
+    rel.tuples = {5, 5, 5, 5, 6, 7, 7, 7, 7, 5, 6, 6};
+    rel.nb_tuples = 4;
+    net.tabTuples.push_back(rel);
+    CONSTRAINTS c;
+    c.variables = {2, 0, 1};
+    c.nbRel = 0;
+    net.ctr.push_back(c);
+    net.nb_ctr = 1;
+    indexerContrainteNaire(net, 0);
+    EXPECT_EQ(net.ctr[0].tabInd, (std::vector<int>{3, -1, 2}));
+    for (int v : {0, 1, 2}) {
+        EXPECT_EQ(net.vars[v].nbCtr, 1);
+        EXPECT_EQ(net.vars[v].tabCtr, (std::vector<Ushort>{0}));
+    }
+}
+
+// Every malformed file is refused with one line that names the block, the
+// record and what is wrong.
+TEST(Reader, RefusesMalformedFiles) {
+    const std::string domaines = "?\n2\n0 2 0 1\n1 2 1 0\n";  // same values, other order
+    const std::string variables = domaines + "3\n0 0\n1 0\n2 1\n";
+    const std::string relations = variables + "1\n0 1 2 0 0 1 0 1\n";
+    struct Cas {
+        std::string texte;
+        std::string attendu;  // expected part of the message
+    };
+    const std::vector<Cas> cas = {
+        {"", "header block, count: file ends early, expected the instance name"},
+        {"?\n", "domains block, count: file ends early"},
+        {"?\nx\n", "domains block, count: 'x' is not a number"},
+        {"?\n1\n0 2 0 1e\n", "domains block, record 0: '1e' is not a number"},
+        {"?\n1\n0 2 0 +-1\n", "'+-1' is not a number"},
+        {"?\n1\n0 2 0 99999999999\n", "'99999999999' does not fit in 32 bits"},
+        {"?\n-1\n", "domains block, count: domain count -1 is negative"},
+        {"?\n65536\n", "domain count 65536 is above 65535"},
+        {"?\n1\n0 70000\n", "domains block, record 0: value count 70000 is above 65535"},
+        {"?\n2\n0 2 0 1\n1 3 0 1\n", "domains block, record 1: file ends early"},
+        {domaines + "2\n0 0\n1 2\n", "variables block, record 1: domain 2 is not a place of the domains block (0..1)"},
+        {domaines + "1\n0 -1\n", "domain -1 is not a place"},
+        {domaines + "70000\n", "variables block, count: variable count 70000 is above 65535"},
+        {variables + "1\n0 1 2 0 2 0\n", "relations block, record 0: domain 2 is not a place of the domains block"},
+        {variables + "1\n0 1 2 0 0 1 0 5\n", "relations block, record 0: tuple 0: value 5 is not in domain 0"},
+        {variables + "1\n0 1 2 0 0 -2\n", "relations block, record 0: tuple count -2 is negative"},
+        {variables + "1\n0 1 2 0 0 2 0 0\n", "relations block, record 0: file ends early"},
+        {"?\n1\n0 300 " + [] {
+             std::string v;
+             for (int i = 0; i < 300; ++i) v += std::to_string(i) + " ";
+             return v;
+         }() + "\n1\n0 0\n1\n0 1 2 0 0 0\n",
+         "relations block, record 0: product of the domain sizes 90000 is above 65535"},
+        {relations + "1\n2 0 3 0\n", "constraints block, record 0: variable 3 is not a place of the variables block (0..2)"},
+        {relations + "1\n2 0 1 1\n", "constraints block, record 0: relation 1 is not a place of the relations block (0..0)"},
+        {relations + "1\n3 0 1 2 0\n", "constraints block, record 0: arity 3 differs from the arity 2 of relation 0"},
+        {relations + "1\n1 0 0\n", "arity 1 differs from the arity 2 of relation 0"},
+        {relations + "1\n2 1 1 0\n", "constraints block, record 0: the scope names variable 1 twice"},
+        {relations + "2\n2 0 1 0\n2 0 2 0\n",
+         "constraints block, record 1: variable 2 is on domain 1, whose values differ from domain 0 of relation 0 at "
+         "position 1"},
+        {relations + "2\n2 0 1 0\n", "constraints block, record 1: file ends early"},
+        {relations + "-3\n", "constraints block, count: constraint count -3 is negative"},
+    };
+    for (const Cas& c : cas) {
+        try {
+            lire(c.texte);
+            ADD_FAILURE() << "accepted: " << c.texte;
+        } catch (const FormatError& e) {
+            std::string msg = e.what();
+            EXPECT_NE(msg.find(c.attendu), std::string::npos) << "message: " << msg << "\nexpected: " << c.attendu;
+            EXPECT_EQ(msg.find('\n'), std::string::npos) << msg;
+            EXPECT_EQ(msg.rfind("t.txt: ", 0), 0u) << msg;
+        }
+    }
+}
+
+TEST(Reader, AcceptsDistinctDomainRecordsWithTheSameValues) {
+    // Variable 2 is on domain 1, which holds the same values as domain 0.
+    Network net = lire("?\n2\n0 2 0 1\n1 2 0 1\n3\n0 0\n1 0\n2 1\n1\n0 1 2 0 0 1 0 1\n1\n2 0 2 0\n");
+    EXPECT_EQ(cellules(net, 0, 2), (std::vector<int>{0, 1, 0, 0}));
 }
