@@ -1,0 +1,3 @@
+#include "muc.h"
+
+int main() { return mucMain(); }

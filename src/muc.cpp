@@ -1,0 +1,366 @@
+#include "muc.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdarg>
+#include <cstdlib>
+#include <new>
+#include <sys/times.h>
+#include <sys/wait.h>
+
+namespace {
+
+//==========================================================================
+// Failures
+
+[[noreturn]] void fail(const std::string& message) { throw MucStop{-1, message}; }
+
+std::string format(const char* fmt, ...) {
+    char buf[256];
+    va_list ap;
+    va_start(ap, fmt);
+    std::vsnprintf(buf, sizeof buf, fmt, ap);
+    va_end(ap);
+    return buf;
+}
+
+//==========================================================================
+// Streams
+
+// A stream closed when it goes out of scope.
+class Stream {
+public:
+    explicit Stream(std::FILE* f) : f_(f) {}
+    ~Stream() {
+        if (f_) std::fclose(f_);
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+    std::FILE* get() const { return f_; }
+    // Closes now; false when buffered output could not be written.
+    bool close() {
+        std::FILE* f = f_;
+        f_ = nullptr;
+        return std::fclose(f) == 0;
+    }
+
+private:
+    std::FILE* f_;
+};
+
+std::FILE* openForReading(const std::string& name) {
+    std::FILE* f = std::fopen(name.c_str(), "r");
+    if (!f) fail(format("Can't open '%s' file.\n", name.c_str()));
+    return f;
+}
+
+std::FILE* createFile(const std::string& name) {
+    std::FILE* f = std::fopen(name.c_str(), "w+");
+    if (!f) fail(format("Can't create '%s' file.\n", name.c_str()));
+    return f;
+}
+
+void closeOutput(Stream& out, const std::string& name) {
+    if (!out.close()) fail(format("Can't write '%s' file.\n", name.c_str()));
+}
+
+//==========================================================================
+// Lines
+
+// How a pass over one line ended.
+struct LineEnd {
+    long chars = 0;        // characters read, the newline included
+    bool newline = false;  // false: the file ended first
+};
+
+// Reads one line, copying it to `out` unless it is null.
+LineEnd passLine(std::FILE* in, std::FILE* out) {
+    LineEnd end;
+    int c;
+    while ((c = std::getc(in)) != EOF) {
+        ++end.chars;
+        if (out) std::putc(c, out);
+        if (c == '\n') {
+            end.newline = true;
+            break;
+        }
+    }
+    return end;
+}
+
+// Passes over `count` complete lines; false when the file ends first.
+bool passLines(std::FILE* in, std::FILE* out, int count) {
+    for (int k = 0; k < count; ++k)
+        if (!passLine(in, out).newline) return false;
+    return true;
+}
+
+// A count line: white space, a decimal number, one character and, when
+// that was not the newline, the rest of the line.  False when there is no
+// number in range followed by a character.  With `out` the line is written
+// back from the number read.
+bool readCountLine(std::FILE* in, std::FILE* out, int& count) {
+    int c;
+    do c = std::getc(in);
+    while (c != EOF && std::isspace(c));
+    bool negative = false;
+    if (c == '+' || c == '-') {
+        negative = c == '-';
+        c = std::getc(in);
+    }
+    if (c == EOF || !std::isdigit(c)) return false;
+    long long value = 0;
+    for (; c != EOF && std::isdigit(c); c = std::getc(in)) {
+        value = value * 10 + (c - '0');
+        if (value > INT_MAX) return false;
+    }
+    if (c == EOF || negative) return false;  // a negative count is no count
+    count = static_cast<int>(value);
+    if (out) std::fprintf(out, "%d%c", count, c);
+    if (c != '\n') passLine(in, out);
+    return true;
+}
+
+//==========================================================================
+// The head of an instance file: the name line and the first three blocks.
+
+// The messages of one routine for a head it cannot walk.
+struct HeadErrors {
+    const char* nameLine;
+    const char* block;       // count line unreadable, or block cut short
+    const char* ctrCount;
+};
+
+const HeadErrors searchErrors = {"Internal error #4 (a)\n", "Internal error #4 (b)\n", "Internal error #4 (c)\n"};
+const HeadErrors generateErrors = {"Internal error #4 (d)\n", "Internal error #4 (e)\n", "Internal error #4 (f)\n"};
+const HeadErrors plainErrors = {"Internal error #4\n", "Internal error #4\n", "Internal error #4\n"};
+
+// Walks the name line and the domains, variables and relations blocks,
+// copying them to `out` unless it is null.
+void walkHead(std::FILE* in, std::FILE* out, const HeadErrors& errors) {
+    if (!passLine(in, out).newline) fail(errors.nameLine);
+    for (int block = 0; block < 3; ++block) {
+        int count = 0;
+        if (!readCountLine(in, out, count)) fail(errors.block);
+        if (!passLines(in, out, count)) fail(errors.block);
+    }
+}
+
+// Reads the constraint count line, copying it to `out` unless it is null.
+int readCtrCount(std::FILE* in, std::FILE* out, const HeadErrors& errors) {
+    int count = 0;
+    if (!readCountLine(in, out, count)) fail(errors.ctrCount);
+    return count;
+}
+
+bool kept(const KeepFlags& flags, int k) { return static_cast<size_t>(k) < flags.size() && flags[k] != 0; }
+
+// Passes over constraint line k of `count`: only the last one may end with
+// the file instead of a newline.
+void passCtrLine(std::FILE* in, std::FILE* out, int k, int count) {
+    LineEnd end = passLine(in, out);
+    if (!end.newline && !(k == count - 1 && end.chars > 0)) fail("Internal error #11\n");
+}
+
+}  // namespace
+
+//==========================================================================
+// Instance file cutting
+
+int searchNbCtr(const std::string& fileName) {
+    Stream in(openForReading(fileName));
+    walkHead(in.get(), nullptr, searchErrors);
+    return readCtrCount(in.get(), nullptr, searchErrors);
+}
+
+std::string chopeMoiLaLigne(const std::string& fileName, int k) {
+    Stream in(openForReading(fileName));
+    walkHead(in.get(), nullptr, plainErrors);
+    int count = readCtrCount(in.get(), nullptr, plainErrors);
+    if (k < 0 || count <= k) fail(format("Internal error #10 (nb_ctr %d et je veux chopper %d)\n", count, k));
+    if (!passLines(in.get(), nullptr, k)) fail("Internal error #11\n");
+    std::string line;
+    int c;
+    while ((c = std::getc(in.get())) != EOF) {
+        line += static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    if (line.empty()) fail("Internal error #11\n");
+    line += '\n';
+    return line;
+}
+
+void generate(const std::string& source, const std::string& target, const KeepFlags& flags, int n) {
+    Stream in(openForReading(source));
+    Stream out(createFile(target));
+    walkHead(in.get(), out.get(), generateErrors);
+    int count = readCtrCount(in.get(), nullptr, generateErrors);
+    std::fprintf(out.get(), "%d\n", n);
+    for (int k = 0; k < count; ++k) {
+        // A last line cut short by the end of the file is copied as far as it goes.
+        if (!passLine(in.get(), kept(flags, k) ? out.get() : nullptr).newline) break;
+    }
+    if (std::ferror(in.get())) fail("Internal error #7\n");
+    closeOutput(out, target);
+}
+
+int inverser(const std::string& fileName, int p1, int p2) {
+    if (p1 == p2) return 0;
+    Stream in(openForReading(fileName));
+    Stream out(createFile("curTemp"));
+    walkHead(in.get(), out.get(), plainErrors);
+    int count = readCtrCount(in.get(), out.get(), plainErrors);
+    for (int k = 0; k < count; ++k) {
+        if (k == p1 || k == p2) {
+            std::string line = chopeMoiLaLigne(fileName, k == p2 ? p1 : p2);
+            std::fwrite(line.data(), 1, line.find('\n'), out.get());
+            std::putc('\n', out.get());
+            passCtrLine(in.get(), nullptr, k, count);
+        } else {
+            passCtrLine(in.get(), out.get(), k, count);
+        }
+    }
+    closeOutput(out, "curTemp");
+    return 1;
+}
+
+//==========================================================================
+// Solver probes
+
+ProbeResult classifyShellResult(int r) {
+    if (r == -1) return {Verdict::Failure, -1};
+    if (WIFSIGNALED(r)) return {Verdict::Failure, 128 + WTERMSIG(r)};
+    if (!WIFEXITED(r)) return {Verdict::Failure, r};
+    int status = WEXITSTATUS(r);
+    if (status == 0) return {Verdict::Unsat, 0};
+    if (status >= 2 && status <= 125) return {Verdict::Sat, status};
+    return {Verdict::Failure, status};
+}
+
+void topUpWeights(const std::string& weightFile, int needed) {
+    std::vector<int> weights;
+    int usable = 0;  // numbers followed by a separator, as the solver reads them
+    if (std::FILE* f = std::fopen(weightFile.c_str(), "r")) {
+        int w;
+        char sep;
+        int items;
+        while ((items = std::fscanf(f, "%d%c", &w, &sep)) >= 1) {
+            weights.push_back(w);
+            if (items < 2) break;
+            ++usable;
+        }
+        std::fclose(f);
+    }
+    if (usable >= needed) return;
+    weights.resize(static_cast<size_t>(needed), 1);
+    Stream out(createFile(weightFile));
+    for (int w : weights) std::fprintf(out.get(), "%d ", w);
+    closeOutput(out, weightFile);
+}
+
+namespace {
+
+const char* const SOLVER = "../Tivar/bin/mac current.txt";
+
+bool shell(const char* command) {
+    std::fflush(nullptr);
+    return std::system(command) == 0;
+}
+
+// The probe written in "current.txt" is the instance saved in "backCur".
+void restoreInstance() {
+    if (!shell("cp -f backCur current.txt")) fail("Internal error #1\n");
+}
+
+bool timeIsUp(const Muc& muc) {
+    struct tms tcpu;
+    times(&tcpu);
+    clock_t total = tcpu.tms_utime + tcpu.tms_stime + tcpu.tms_cutime + tcpu.tms_cstime;
+    return total > muc.timeLimit;
+}
+
+// Keeps the first `n` lines.
+void keepPrefix(KeepFlags& flags, int n) {
+    for (size_t k = 0; k < flags.size(); ++k) flags[k] = static_cast<int>(k) < n ? 1 : 0;
+}
+
+// Runs the solver on the probe of `size` constraints in "current.txt".
+Verdict probe(Muc& muc, int size) {
+    if (timeIsUp(muc)) {
+        restoreInstance();
+        throw MucStop{0, "TIME OUT rok\n"};
+    }
+    topUpWeights("weight", 2 * size);
+    std::fflush(nullptr);
+    ProbeResult result = classifyShellResult(std::system(SOLVER));
+    if (result.verdict == Verdict::Failure) {
+        restoreInstance();
+        fail(format("Solver failed on a probe (status %d)\n", result.status));
+    }
+    ++(result.verdict == Verdict::Sat ? muc.appelSolveur : muc.appelSolveurU);
+    return result.verdict;
+}
+
+void printReport(const Muc& muc, int coreSize) {
+    std::fprintf(muc.report, "#SAT calls: %d\n", muc.appelSolveur);
+    std::fprintf(muc.report, "#UNSAT calls: %d\n", muc.appelSolveurU);
+    std::fprintf(muc.report, "Number of constraints of delivered MUC : %d\n", coreSize);
+    std::fflush(muc.report);
+}
+
+}  // namespace
+
+//==========================================================================
+// Extraction driver
+
+int chercheTransitionPhase(Muc& muc, int nbCtr) {
+    KeepFlags flags(static_cast<size_t>(nbCtr > 0 ? nbCtr : 0), 0);
+    int low = 0, high = nbCtr - 1;
+    int middle = high >> 1;
+    if (!shell("cp -f current.txt backCur")) fail("Internal error #1\n");
+    while (low < high) {
+        keepPrefix(flags, middle + 1);
+        generate("backCur", "current.txt", flags, middle + 1);
+        if (probe(muc, middle + 1) == Verdict::Sat)
+            low = middle + 1;
+        else
+            high = middle;
+        middle = (low + high) >> 1;
+    }
+    restoreInstance();
+    return middle;
+}
+
+int extractCore(Muc& muc) {
+    int n = searchNbCtr("current.txt");
+    KeepFlags keep(static_cast<size_t>(n), 0);
+    for (int i = 0;; ++i) {
+        // Lines 0 .. i-1 hold the transitions found so far.
+        int t = chercheTransitionPhase(muc, n);
+        if (t != n - 1) {
+            keepPrefix(keep, t + 1);
+            generate("current.txt", "curTemp", keep, t + 1);
+            if (!shell("mv -f curTemp current.txt")) fail("Internal error #1 (o)\n");
+        }
+        n = t + 1;
+        if (i == n) {
+            printReport(muc, searchNbCtr("current.txt"));
+            return 0;
+        }
+        if (inverser("current.txt", i, t) && !shell("mv -f curTemp current.txt")) fail("Internal error #1 (p)\n");
+    }
+}
+
+int mucMain(clock_t timeLimit) {
+    Muc muc;
+    muc.timeLimit = timeLimit;
+    try {
+        return extractCore(muc);
+    } catch (const MucStop& stop) {
+        std::fputs(stop.message.c_str(), stderr);
+        return stop.status;
+    } catch (const std::bad_alloc&) {
+        std::puts("Out of memory");
+        return 1;
+    }
+}
