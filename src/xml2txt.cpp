@@ -1,0 +1,124 @@
+// xml2txt: turns an instance in the XML instance format into the instance
+// text format that mac and muc read, and checks the result by reading it
+// back.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+#include "Convertisseur/transfo.h"
+#include "EntreesSorties/entrees_sorties.h"
+
+static const char* const USAGE =
+    "usage: xml2txt [--merge] IN.xml OUT.txt\n"
+    "       xml2txt --help\n";
+
+static const char* const HELP =
+    "Converts the XML instance IN.xml into the instance text format read by\n"
+    "mac and muc, writes it to OUT.txt, then reads OUT.txt back with the\n"
+    "instance reader to check it.\n"
+    "\n"
+    "  --merge   write the network as read back instead: one relation of\n"
+    "            allowed pairs and one constraint per constrained pair\n"
+    "  --help    print this help\n"
+    "\n"
+    "The converter reads the tags in a fixed order, each element as one\n"
+    "empty-element tag (<domain .../>): after the XML declaration, <instance>,\n"
+    "<presentation name=\"...\"/>, then the blocks <domains>, <variables>,\n"
+    "<relations> and <constraints>, each with its count as its first\n"
+    "attribute.  Elements are numbered by their place in their block; a\n"
+    "reference such as domain=\"D3\" or relation=\"R12\" names the element\n"
+    "whose place is the part of the name from its first digit on.  Values\n"
+    "must be non-negative integers.\n"
+    "\n"
+    "Problems of the XML file are reported in French on the standard output;\n"
+    "the conversion then goes on or stops early.\n"
+    "\n"
+    "Exit status: 0 when OUT.txt reads as an instance, 1 when IN.xml cannot be\n"
+    "opened or OUT.txt cannot be written, 2 on a wrong command line, 255 when\n"
+    "OUT.txt breaks the instance text format (the reader's message on the\n"
+    "standard error).\n";
+
+static bool lisible(const char* nom) {
+    std::FILE* f = std::fopen(nom, "r");
+    if (f) std::fclose(f);
+    return f != nullptr;
+}
+
+static bool creable(const char* nom) {
+    int fd = open(nom, O_WRONLY | O_CREAT, 0600);
+    if (fd >= 0) close(fd);
+    return fd >= 0;
+}
+
+static bool lireTexte(const char* nom, std::string& texte) {
+    std::FILE* f = std::fopen(nom, "rb");
+    if (!f) return false;
+    char buf[1 << 16];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) texte.append(buf, n);
+    std::fclose(f);
+    return true;
+}
+
+int main(int argc, char** argv) {
+    bool fusion = false;
+    const char* noms[2] = {nullptr, nullptr};
+    int nbNoms = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(USAGE, stdout);
+            std::fputs("\n", stdout);
+            std::fputs(HELP, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--merge") == 0) {
+            fusion = true;
+        } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
+            std::fprintf(stderr, "xml2txt: unknown option %s\n%s", argv[i], USAGE);
+            return 2;
+        } else if (nbNoms < 2) {
+            noms[nbNoms++] = argv[i];
+        } else {
+            std::fputs(USAGE, stderr);
+            return 2;
+        }
+    }
+    if (nbNoms != 2) {
+        std::fputs(USAGE, stderr);
+        return 2;
+    }
+    const char *entree = noms[0], *sortie = noms[1];
+    if (!lisible(entree)) {
+        std::printf("File *%s* does not exist\n", entree);
+        return 1;
+    }
+    if (!creable(sortie)) {
+        std::fprintf(stderr, "xml2txt: cannot write %s\n", sortie);
+        return 1;
+    }
+
+    installMemError();
+    transfoXML(entree, sortie);
+    std::fflush(stdout);
+
+    std::string texte;
+    if (!lireTexte(sortie, texte)) {
+        std::printf("File *%s* does not exist\n", sortie);
+        return 1;
+    }
+    Network net;
+    try {
+        parseCSP(texte, sortie, net);
+    } catch (const NaryRelation& e) {
+        std::fputs(e.what(), stderr);
+        return 255;
+    } catch (const FormatError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 255;
+    }
+    if (fusion) writeCSP(sortie, net);
+    return 0;
+}
