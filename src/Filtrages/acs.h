@@ -1,0 +1,27 @@
+// Arc consistency by AC-8: a queue of variables whose domains shrank; taking
+// a variable from the queue revises each of its future neighbours against it.
+// At the root (InitAc8File, ac8File) removals are final; after a decision
+// (ac8MacFile) they are trailed on the current level, mark the constraint
+// active, and a wiped-out domain raises the weight of the propagated
+// variable towards the emptied one.
+#pragma once
+
+#include "mac.h"
+
+// Some value of j's current domain is compatible with value index a of i.
+bool supp_suivant_ac8(const Network& net, Ushort i, Ushort j, Ushort a);
+
+// Root filtering: revise every variable against each neighbour, then run the
+// queue.  Both return false when a domain became empty.
+bool InitAc8File(Network& net, SearchState& s);
+bool PropagerAc8File(Network& net, SearchState& s, Ushort j);
+bool ac8File(Network& net, SearchState& s);
+
+// Exchanges entries pos1 and pos2 of v's ind_val_rest.
+void switchDom(Network& net, int v, int pos1, int pos2);
+
+// Propagation of the decision var_instancie[level] = the value at position 0
+// of its domain.  `ind` is not used.  Returns false when a domain became
+// empty; the cuts made are on the trail of `level` either way.
+bool PropagerAc8MacFile(Network& net, SearchState& s, Ushort j);
+bool ac8MacFile(Network& net, SearchState& s, Ushort ind);

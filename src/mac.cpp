@@ -1,0 +1,441 @@
+#include "mac.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "Filtrages/acs.h"
+
+// ---------------------------------------------------------------------------
+// Search state and trail
+// ---------------------------------------------------------------------------
+
+void initialisation(Network& net, SearchState& s) {
+    const int n = net.nb_var;
+    const size_t niveaux = static_cast<size_t>(n) + 1;
+    s.level = 0;
+    s.level0 = 0;
+    s.var_elu = 0;
+    s.var_instancie.assign(niveaux, 0);
+    s.coupe.assign(niveaux, 0);
+    s.future_fc.assign(niveaux, PILE_VAR{});
+    s.present_future.assign(niveaux, {});
+    for (size_t l = 0; l < niveaux; ++l) {
+        s.future_fc[l].var.assign(niveaux, 0);
+        s.present_future[l].assign(n, 0);
+    }
+    s.instancie.assign(n, 0);
+    s.racine.assign(n, 0);
+    s.sol.assign(n, -1);
+    s.nbvalSuppr.assign(n, 0);
+    s.presente.assign(n, 0);
+    s.reductions_sommet.assign(n, 0);
+    s.reductions_vals.assign(n, {});
+    s.voisins_lus.assign(n, {});
+    s.Liste_ac8_var.assign(niveaux, 0);
+    for (int i = 0; i < n; ++i) {
+        DOMAINE& d = net.realDom[i];
+        d.nbvalC = d.nbval;
+        s.reductions_vals[i].assign(static_cast<size_t>(d.nbval) + 1, 0);
+        const VOISIN& g = net.graphe[i];
+        s.voisins_lus[i].assign(g.tab_voisins.begin(), g.tab_voisins.begin() + g.degre);
+    }
+}
+
+void undo_reduction(Network& net, SearchState& s) {
+    PILE_VAR& f = s.future_fc[s.level];
+    std::vector<std::uint8_t>& presents = s.present_future[s.level];
+    while (f.sommet != 0) {
+        const Ushort i = f.var[f.sommet--];
+        presents[i] = 0;
+        net.realDom[i].nbvalC = s.reductions_vals[i][s.reductions_sommet[i]--];
+    }
+}
+
+void update_current_domain(Network& net, SearchState& s) {
+    const Ushort x = s.var_instancie[s.level];
+    net.realDom[x].nbvalC = s.nbvalSuppr[x];
+}
+
+// ---------------------------------------------------------------------------
+// Variable ordering by weighted degree
+// ---------------------------------------------------------------------------
+
+// Quotient of an uninstantiated variable of nonzero degree: declared sizes of
+// the variable and its future neighbours over the weights towards them.
+// A zero weight sum gives +infinity.
+static float quotient(const Network& net, int i) {
+    const VOISIN& g = net.graphe[i];
+    std::uint32_t valDom = 0, valW = 0;
+    for (int k = 0; k < g.degre; ++k) {
+        const Ushort voisin = g.tab_voisins[k];
+        valDom += net.realDom[voisin].nbval;
+        valW += static_cast<std::uint32_t>(g.weight[voisin]);
+    }
+    if (valW == 0) return std::numeric_limits<float>::infinity();
+    return static_cast<float>(net.realDom[i].nbval + valDom) / static_cast<float>(valW);
+}
+
+void choix_de_variable(Network& net, SearchState& s) {
+    // First pass: the smallest quotient below MAX, ties to the lower number; a
+    // variable without future neighbour is taken when met.  Alongside, the
+    // same rule without the bound, for when no quotient is below MAX.
+    float max = s.MAX;
+    int elu = -1;
+    float meilleur = std::numeric_limits<float>::infinity();
+    int repli = -1;
+    for (int i = 0; i < net.nb_var; ++i) {
+        if (s.instancie[i]) continue;
+        if (net.graphe[i].degre == 0) {
+            elu = i;
+            break;
+        }
+        const float val = quotient(net, i);
+        if (val < max) {
+            max = val;
+            elu = i;
+        }
+        if (repli == -1 || val < meilleur) {
+            meilleur = val;
+            repli = i;
+        }
+    }
+    s.var_elu = elu != -1 ? elu : repli;
+    s.var_instancie[s.level] = static_cast<Ushort>(s.var_elu);
+    s.nbvalSuppr[s.var_elu] = net.realDom[s.var_elu].nbvalC;
+}
+
+void mettre_a_jour_degre(Network& net, SearchState& s) {
+    const Ushort var = s.var;
+    const VOISIN& g = net.graphe[var];
+    for (int k = 0; k < g.degre; ++k) {
+        const Ushort j1 = g.tab_voisins[k];
+        VOISIN& gj = net.graphe[j1];
+        const Ushort posvar = net.mat(var, j1);
+        const Ushort posfin = --gj.degre;
+        const Ushort varfin = gj.tab_voisins[posfin];
+        net.mat(var, j1) = net.mat(varfin, j1);
+        net.mat(varfin, j1) = posvar;
+        gj.tab_voisins[posvar] = varfin;
+        gj.tab_voisins[posfin] = var;
+    }
+}
+
+void remettre_a_jour_degre(Network& net, SearchState& s) {
+    const VOISIN& g = net.graphe[s.var];
+    for (int k = 0; k < g.degre; ++k) ++net.graphe[g.tab_voisins[k]].degre;
+}
+
+void propager_singleton_degre(Network& net, SearchState& s) {
+    for (int i = 0; i < net.nb_var; ++i) {
+        const Ushort degre = net.graphe[i].degre;
+        if (degre > 1) continue;
+        s.instancie[i] = 1;
+        s.racine[i] = 1;
+        if (degre == 0) s.sol[i] = 0;
+        s.var_instancie[s.level] = static_cast<Ushort>(i);
+        ++s.level;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Labelling and backtracking
+// ---------------------------------------------------------------------------
+
+bool verifierSolution(Network& net, SearchState& s, Ushort indVar) {
+    const VARCTR& vc = net.vars[indVar];
+    for (int k = 0; k < vc.nbCtr; ++k) {
+        CONSTRAINTS& c = net.ctr[vc.tabCtr[k]];
+        if (c.watch != indVar) continue;
+        const TUPLES& rel = net.tabTuples[c.nbRel];
+        bool deplace = false;
+        for (int j = 0; j < rel.arity; ++j)
+            if (s.sol[c.variables[j]] == -1) {
+                c.watch = c.variables[j];
+                deplace = true;
+                break;
+            }
+        if (deplace) continue;
+        // Every variable of the scope has a value: look for its tuple in the
+        // run of tuples that starts with the first variable's value.
+        const Ushort x0 = c.variables[0];
+        const int w = net.realDom[x0].tab_val[s.sol[x0]];
+        bool res = false;
+        for (int t = c.tabInd[s.sol[x0]]; t != -1 && t < rel.nb_tuples; ++t) {
+            const int* tuple = rel.tuple(t);
+            if (tuple[0] != w) break;
+            int k2 = 1;
+            while (k2 < rel.arity &&
+                   tuple[k2] == net.realDom[c.variables[k2]].tab_val[s.sol[c.variables[k2]]])
+                ++k2;
+            if (k2 == rel.arity) {
+                res = true;
+                break;
+            }
+        }
+        if (!res) return false;
+    }
+    return true;
+}
+
+// The variables that the propagation of the decision at `niveau` fixed to one
+// value are exactly the stacked ones with nbvalC 1.  Root variables among them
+// are skipped everywhere: they already stand on a root level and get their
+// value in the completion pass.
+void label(Network& net, SearchState& s) {
+    s.niveau = s.level;
+    s.var = s.var_instancie[s.level];
+    const Ushort var = s.var;
+    DOMAINE& d = net.realDom[var];
+    const PILE_VAR& coupes = s.future_fc[s.niveau];
+    mettre_a_jour_degre(net, s);
+    s.consistent = false;
+    while (d.nbvalC > 0) {
+        s.consistent = ac8MacFile(net, s, static_cast<Ushort>(d.ind_val_rest[0]));
+        if (!s.consistent) undo_reduction(net, s);
+        const int v = d.ind_val_rest[0];
+        --d.nbvalC;
+        switchDom(net, var, 0, d.nbvalC);
+        if (s.consistent) {
+            s.sol[var] = v;
+            if (verifierSolution(net, s, var)) {
+                for (int k = coupes.sommet; k >= 1; --k) {
+                    const Ushort u = coupes.var[k];
+                    if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
+                    s.sol[u] = net.realDom[u].ind_val_rest[0];
+                    s.instancie[u] = 1;
+                    if (!verifierSolution(net, s, u)) {
+                        s.consistent = false;
+                        break;
+                    }
+                }
+            } else {
+                s.consistent = false;
+            }
+            if (!s.consistent) {
+                for (int k = coupes.sommet; k >= 1; --k) {
+                    const Ushort u = coupes.var[k];
+                    if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
+                    s.instancie[u] = 0;
+                    s.sol[u] = -1;
+                }
+                s.sol[var] = -1;
+                undo_reduction(net, s);
+            }
+        }
+        if (s.consistent) break;
+    }
+    if (s.consistent) {
+        s.instancie[var] = 1;
+        ++s.level;
+        propager_singleton_valeur(net, s);
+    }
+}
+
+void propager_singleton_valeur(Network& net, SearchState& s) {
+    const PILE_VAR& coupes = s.future_fc[s.niveau];
+    for (int k = coupes.sommet; k >= 1; --k) {
+        const Ushort u = coupes.var[k];
+        if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
+        s.var = u;
+        mettre_a_jour_degre(net, s);
+        s.instancie[u] = 1;
+        s.var_instancie[s.level] = u;
+        s.coupe[s.level] = 1;
+        ++s.level;
+    }
+}
+
+void unlabel(Network& net, SearchState& s) {
+    s.var = s.var_instancie[s.level];
+    s.consistent = net.realDom[s.var].nbvalC > 0;
+    undo_reduction(net, s);
+    remettre_a_jour_degre(net, s);
+    s.instancie[s.var] = 0;
+    s.sol[s.var] = -1;
+    if (s.consistent) {
+        label(net, s);
+        return;
+    }
+    update_current_domain(net, s);
+    --s.level;
+    connecter_variables(net, s);
+}
+
+void connecter_variables(Network& net, SearchState& s) {
+    while (s.level > s.level0 && s.coupe[s.level]) {
+        s.var = s.var_instancie[s.level];
+        remettre_a_jour_degre(net, s);
+        s.instancie[s.var] = 0;
+        s.sol[s.var] = -1;
+        s.coupe[s.level] = 0;
+        --s.level;
+    }
+}
+
+// Gives a value to each variable still without one.  False (and one level
+// less) when some variable has no value that its watched constraints accept.
+static bool completer(Network& net, SearchState& s) {
+    for (int i = 0; i < net.nb_var; ++i) {
+        if (s.sol[i] != -1) continue;
+        const DOMAINE& d = net.realDom[i];
+        bool res = false;
+        for (int p = 0; p == 0 || p < d.nbvalC; ++p) {
+            s.sol[i] = d.ind_val_rest[p];
+            if (verifierSolution(net, s, static_cast<Ushort>(i))) {
+                res = true;
+                break;
+            }
+        }
+        if (!res) {
+            s.sol[i] = -1;
+            s.consistent = false;
+            --s.level;
+            return false;
+        }
+    }
+    return true;
+}
+
+Outcome searchPhase(Network& net, SearchState& s) {
+    // A variable with an empty declared domain can take no value.  Root
+    // filtering does not see it when it has no neighbour (or only neighbours
+    // with empty domains too).
+    for (int i = 0; i < net.nb_var; ++i)
+        if (net.realDom[i].nbval == 0) return Outcome::NoSolution;
+    if (!InitAc8File(net, s) || !ac8File(net, s)) return Outcome::NoSolution;
+
+    s.consistent = true;
+    const int limite = net.nb_var - 2;
+    propager_singleton_degre(net, s);
+    s.level0 = s.level;
+    // Every variable but at most one is set aside: the constraint graph is a
+    // forest (isolated variables, isolated edges, one star), and a non-empty
+    // arc-consistent forest always has a solution.
+    if (s.level > limite) return Outcome::NoSearch;
+
+    for (;;) {
+        if (s.consistent) {
+            choix_de_variable(net, s);
+            label(net, s);
+        } else {
+            unlabel(net, s);
+        }
+        if (s.level > limite) {
+            if (completer(net, s)) return Outcome::Solution;
+        } else if (s.level < s.level0) {
+            return Outcome::NoSolution;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Run driver and weight files
+// ---------------------------------------------------------------------------
+
+[[noreturn]] static void echec(const char* message) {
+    std::fputs(message, stderr);
+    std::exit(255);
+}
+
+// Reads one number and the one character after it, as "%d%c" does: white
+// space skipped, an optional sign, digits, then any single character.  Out of
+// range numbers keep their low 32 bits.
+static bool lireNombre(std::FILE* f, int& valeur) {
+    int c;
+    do c = std::getc(f);
+    while (c != EOF && std::isspace(c));
+    bool negatif = false;
+    if (c == '-' || c == '+') {
+        negatif = c == '-';
+        c = std::getc(f);
+    }
+    if (c == EOF || !std::isdigit(c)) return false;
+    std::uint32_t v = 0;
+    while (c != EOF && std::isdigit(c)) {
+        v = v * 10u + static_cast<std::uint32_t>(c - '0');
+        c = std::getc(f);
+    }
+    if (c == EOF) return false;  // no character after the number
+    valeur = static_cast<int>(negatif ? 0u - v : v);
+    return true;
+}
+
+// Loads graphe[i].weight[w] for each variable i and each of its neighbours w,
+// in the reader's order.
+static bool importerPoids(Network& net, const SearchState& s, std::FILE* f) {
+    for (int i = 0; i < net.nb_var; ++i)
+        for (Ushort w : s.voisins_lus[i])
+            if (!lireNombre(f, net.graphe[i].weight[w])) return false;
+    return true;
+}
+
+// Rewrites "weight" and returns each variable's mean weight (0 without
+// neighbours).
+static std::vector<int> sauverPoids(const Network& net, const SearchState& s) {
+    std::FILE* f = std::fopen("weight", "w+");
+    if (!f) echec("Can't create 'weight' file.\n");
+    std::vector<int> inc(net.nb_var, 0);
+    for (int i = 0; i < net.nb_var; ++i) {
+        std::int64_t somme = 0;
+        for (Ushort w : s.voisins_lus[i]) {
+            const int poids = net.graphe[i].weight[w];
+            std::fprintf(f, "%d ", poids);
+            somme += poids;
+        }
+        if (!s.voisins_lus[i].empty()) inc[i] = static_cast<int>(somme / static_cast<std::int64_t>(s.voisins_lus[i].size()));
+    }
+    std::fclose(f);
+    return inc;
+}
+
+// Writes "activity" (the constraints whose pair is active) and "weightCons"
+// (for each of them, the product of its variables' mean weights, low 32 bits).
+static void sauverActivite(const Network& net, const SearchState& s, const std::vector<int>& inc) {
+    std::FILE* act = std::fopen("activity", "w+");
+    if (!act) echec("Can't create 'activity' file.\n");
+    std::FILE* poids = std::fopen("weightCons", "w+");
+    if (!poids) echec("Can't create 'weightCons' file.\n");
+    std::fprintf(act, "%d\n", s.nbActive);
+    std::fprintf(poids, "%d\n", s.nbActive);
+    for (int c = 0; c < net.nb_ctr; ++c) {
+        const Ushort x = net.ctr[c].variables[0], y = net.ctr[c].variables[1];
+        if (!s.active[pairKey(x, y)]) continue;
+        const std::int64_t produit = static_cast<std::int64_t>(inc[y]) * inc[x];
+        std::fprintf(act, "%d ", c);
+        std::fprintf(poids, "%d ", static_cast<std::int32_t>(static_cast<std::uint32_t>(produit)));
+    }
+    std::fclose(poids);
+    std::fclose(act);
+}
+
+int solve(Network& net, SearchState& s, const char* /*pb*/, clock_t /*temps*/, const char* fileOut) {
+    std::FILE* out = stderr;
+    if (fileOut) {
+        out = std::fopen(fileOut, "a");
+        if (!out) {
+            std::printf("File %s does not exist\n", fileOut);
+            out = stdout;
+        }
+    }
+    initialisation(net, s);
+    const double n = net.nb_var;
+    s.MAX = static_cast<float>(n * n * n);
+    s.active.assign(2 * static_cast<std::uint64_t>(net.nb_var) * (net.nb_var > 0 ? net.nb_var - 1u : 0u), 0);
+    s.nbActive = 0;
+
+    std::FILE* f = std::fopen("weight", "r");
+    if (!f) echec("Can't open 'weight' file.\n");
+    if (!importerPoids(net, s, f)) echec("Read error in weight importation\n");
+    std::fclose(f);
+    if (net.nb_ctr > 50000) echec("Too much constraint for this experimental version\n");
+
+    const Outcome issue = searchPhase(net, s);
+
+    const std::vector<int> inc = sauverPoids(net, s);
+    sauverActivite(net, s, inc);
+    if (out != stderr && out != stdout) std::fclose(out);
+    return issue == Outcome::NoSolution ? 0 : STATUS_SOLUTION;
+}

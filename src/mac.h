@@ -1,0 +1,104 @@
+// The solver: search state, labelling and backtracking, variable ordering by
+// weighted degree, and the run driver with its weight files.
+//
+// A run (see solve): set up the state, load "weight", filter at the root,
+// search depth-first with arc consistency maintained after each decision,
+// then rewrite "weight" and write "activity" and "weightCons".
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <vector>
+
+#include "EntreesSorties/entrees_sorties.h"
+
+// One level's stack of variables, 1-based: var[1..sommet] are in use.
+struct PILE_VAR {
+    int sommet = 0;           // index of the top entry, 0 when empty
+    std::vector<Ushort> var;  // nb_var + 1 entries
+};
+
+// The whole state of one search.  Levels are entries of var_instancie: root
+// levels 0..level0-1 (variables of degree 0 or 1 set aside), then decision
+// levels, each followed by the singleton levels of the variables its
+// propagation fixed (coupe true).  Tables indexed by level have nb_var + 1
+// entries: each variable is recorded on at most one level.
+struct SearchState {
+    // Levels and the variable in work.
+    int level = 0;       // number of completed levels; var_instancie[level] is in work
+    int level0 = 0;      // first decision level; below it the search is exhausted
+    int niveau = 0;      // the decision level label is working on
+    Ushort var = 0;      // variable of label, unlabel and the degree upkeep
+    int var_elu = 0;     // last choice of choix_de_variable
+    bool consistent = false;  // verdict of the last search step
+
+    std::vector<Ushort> var_instancie;      // per level: the variable recorded there
+    std::vector<std::uint8_t> coupe;        // per level: it is a singleton level
+    std::vector<std::uint8_t> instancie;    // per variable: recorded on some level
+    std::vector<std::uint8_t> racine;       // per variable: recorded on a root level
+    std::vector<int> sol;                   // per variable: value index given, -1 if none
+    std::vector<int> nbvalSuppr;            // per variable: nbvalC when it was chosen
+
+    // Trail: per level, the variables whose domains that level's propagation
+    // cut; per variable, the stack of its sizes before each such cut.
+    std::vector<PILE_VAR> future_fc;                      // per level
+    std::vector<std::vector<std::uint8_t>> present_future;  // [level][variable]: on future_fc[level]
+    std::vector<std::vector<Ushort>> reductions_vals;     // per variable, 1-based, nbval + 1 entries
+    std::vector<Ushort> reductions_sommet;                // per variable: top of reductions_vals
+
+    // Propagation queue: a circular buffer of tailleFile = nb_var + 1 slots.
+    std::vector<Ushort> Liste_ac8_var;    // the slots
+    std::vector<std::uint8_t> presente;   // per variable: waiting in the queue
+    int tete = 0;        // slot dequeued last
+    int queue = 0;       // slot filled last
+    int tailleFile = 0;  // number of slots
+
+    // Variable ordering.
+    float MAX = 0;  // bound of the first pass of the choice: nb_var^3
+
+    // Activity: one flag per pair of variables, at pairKey(u, v).
+    std::vector<std::uint8_t> active;
+    int nbActive = 0;  // number of flags set
+
+    // Each variable's neighbours in the order the reader gave them: the order
+    // and count of the weight file, whatever the search does to the lists.
+    std::vector<std::vector<Ushort>> voisins_lus;
+};
+
+// Index of the unordered pair {u, v} (u != v) in SearchState::active.
+inline std::uint64_t pairKey(int u, int v) {
+    const std::uint64_t M = static_cast<std::uint64_t>(u > v ? u : v), m = static_cast<std::uint64_t>(u > v ? v : u);
+    return 2 * M * (M - 1) + m;
+}
+
+// Exit status of a run that found (or proved the existence of) a solution.
+constexpr int STATUS_SOLUTION = 10;
+
+// Outcome of the search phase.
+enum class Outcome { NoSolution, Solution, NoSearch };
+
+// Search state and trail.
+void initialisation(Network& net, SearchState& s);
+void undo_reduction(Network& net, SearchState& s);
+void update_current_domain(Network& net, SearchState& s);
+
+// Search loop, labelling and backtracking.
+Outcome searchPhase(Network& net, SearchState& s);
+void label(Network& net, SearchState& s);
+void unlabel(Network& net, SearchState& s);
+void propager_singleton_valeur(Network& net, SearchState& s);
+void connecter_variables(Network& net, SearchState& s);
+bool verifierSolution(Network& net, SearchState& s, Ushort indVar);
+
+// Variable ordering by weighted degree.
+void choix_de_variable(Network& net, SearchState& s);
+void mettre_a_jour_degre(Network& net, SearchState& s);
+void remettre_a_jour_degre(Network& net, SearchState& s);
+void propager_singleton_degre(Network& net, SearchState& s);
+
+// Run driver: one whole run on a network already read.  `pb` and `temps`
+// are not used; `fileOut` names an output stream (none: standard error) that
+// nothing is written to.  Returns 0 when the instance has no solution,
+// STATUS_SOLUTION when it has one; ends the process with status 255 on a
+// weight-file or limit error.
+int solve(Network& net, SearchState& s, const char* pb, clock_t temps, const char* fileOut);
