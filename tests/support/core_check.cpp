@@ -137,7 +137,7 @@ std::string checkCore(const std::string& input, const std::string& core) {
     if (out.head != in.head) return "the head differs from the input's";
     if (std::stoi(out.countLine) != static_cast<int>(out.constraints.size()))
         return "count line " + out.countLine + " for " + std::to_string(out.constraints.size()) + " lines";
-    if (!out.trailer.empty()) return "text after the counted constraint lines";
+    if (out.trailer.find_first_not_of(" \t\r\n") != std::string::npos) return "text after the counted constraint lines";
     std::vector<std::string> pool;
     for (const auto& l : in.constraints) pool.push_back(withoutNewline(l));
     for (const auto& l : out.constraints) {

@@ -27,7 +27,7 @@ Instance plantedCoreInstance(std::mt19937& rng, const GenParams& filler = {});
 // Empty when `core` is a minimal unsatisfiable core of `input`: the same head,
 // a count line equal to its number of constraint lines, constraint lines
 // taken from the input's, unsatisfiable, and satisfiable without any one of
-// them.  Otherwise what is wrong.
+// them, and nothing but blanks after them.  Otherwise what is wrong.
 std::string checkCore(const std::string& input, const std::string& core);
 
 // Runs the rest of the scope in another working directory.
