@@ -411,6 +411,14 @@ static void sauverActivite(const Network& net, const SearchState& s, const std::
     std::fclose(act);
 }
 
+void preparerRun(Network& net, SearchState& s) {
+    initialisation(net, s);
+    const double n = net.nb_var;
+    s.MAX = static_cast<float>(n * n * n);
+    s.active.assign(2 * static_cast<std::uint64_t>(net.nb_var) * (net.nb_var > 0 ? net.nb_var - 1u : 0u), 0);
+    s.nbActive = 0;
+}
+
 int solve(Network& net, SearchState& s, const char* /*pb*/, clock_t /*temps*/, const char* fileOut) {
     std::FILE* out = stderr;
     if (fileOut) {
@@ -420,11 +428,7 @@ int solve(Network& net, SearchState& s, const char* /*pb*/, clock_t /*temps*/, c
             out = stdout;
         }
     }
-    initialisation(net, s);
-    const double n = net.nb_var;
-    s.MAX = static_cast<float>(n * n * n);
-    s.active.assign(2 * static_cast<std::uint64_t>(net.nb_var) * (net.nb_var > 0 ? net.nb_var - 1u : 0u), 0);
-    s.nbActive = 0;
+    preparerRun(net, s);
 
     std::FILE* f = std::fopen("weight", "r");
     if (!f) echec("Can't open 'weight' file.\n");

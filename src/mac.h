@@ -96,7 +96,11 @@ void mettre_a_jour_degre(Network& net, SearchState& s);
 void remettre_a_jour_degre(Network& net, SearchState& s);
 void propager_singleton_degre(Network& net, SearchState& s);
 
-// Run driver: one whole run on a network already read.  `pb` and `temps`
+// Run driver.  preparerRun sets up the state of a run: the search state,
+// MAX = nb_var^3 and the activity flags, all clear.
+void preparerRun(Network& net, SearchState& s);
+
+// One whole run on a network already read.  `pb` and `temps`
 // are not used; `fileOut` names an output stream (none: standard error) that
 // nothing is written to.  Returns 0 when the instance has no solution,
 // STATUS_SOLUTION when it has one; ends the process with status 255 on a

@@ -1,0 +1,286 @@
+// Arc-consistency filtering: the support test, root revisions and the
+// propagation after a decision with its trail, activity flags and weights.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Filtrages/acs.h"
+#include "mac.h"
+
+namespace {
+
+Network lire(const std::string& texte) {
+    Network net;
+    parseCSP(texte, "t", net);
+    return net;
+}
+
+std::vector<int> presents(const Network& net, int x) {
+    const DOMAINE& d = net.realDom[x];
+    std::vector<int> v(d.ind_val_rest.begin(), d.ind_val_rest.begin() + d.nbvalC);
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+// Variable 0 and 1 on {0, 1}; the only allowed pair is 0 = 0, 1 = 1.
+const char* ASYMETRIQUE = R"(?
+1
+0 2 0 1
+2
+0 0
+1 0
+1
+0 1 2 0 0 1 0 1
+1
+2 0 1 0
+)";
+
+// Variables 0 and 1 on {0, 1, 2, 3} with 0 <= 1; 2 to 5 are free (so that
+// there are levels up to 6).
+const char* INFERIEUR = R"(?
+1
+0 4 0 1 2 3
+6
+0 0
+1 0
+2 0
+3 0
+4 0
+5 0
+1
+0 1 2 0 0 10 0 0 0 1 0 2 0 3 1 1 1 2 1 3 2 2 2 3 3 3
+1
+2 0 1 0
+)";
+
+// Decision on `x` at `level` with the value at position 0 of x's domain.
+bool decider(Network& net, SearchState& s, int level, Ushort x) {
+    s.level = level;
+    s.var_instancie[level] = x;
+    return ac8MacFile(net, s, 0);
+}
+
+void placerEnTete(Network& net, int x, int valeur) {
+    std::vector<int>& t = net.realDom[x].ind_val_rest;
+    std::swap(t[0], *std::find(t.begin(), t.end(), valeur));
+}
+
+}  // namespace
+
+TEST(SupportTest, ReadsTheMatrixTransposedFromTheLargerVariable) {
+    Network net = lire(ASYMETRIQUE);
+    SearchState s;
+    preparerRun(net, s);
+    struct Cas { Ushort i, j, a; bool attendu; };
+    const Cas cas[] = {
+        {0, 1, 0, true},   // M[0][1]
+        {0, 1, 1, false},
+        {1, 0, 1, true},   // i > j: M[b][a] = M[0][1]
+        {1, 0, 0, false},
+    };
+    for (const Cas& c : cas)
+        EXPECT_EQ(supp_suivant_ac8(net, c.i, c.j, c.a), c.attendu) << c.i << " " << c.j << " " << c.a;
+}
+
+TEST(SupportTest, SeesOnlyTheCurrentDomainOfTheNeighbour) {
+    Network net = lire(ASYMETRIQUE);
+    SearchState s;
+    preparerRun(net, s);
+    net.realDom[1].nbvalC = 1;  // variable 1 holds value 0 only
+    EXPECT_FALSE(supp_suivant_ac8(net, 0, 1, 0));
+    net.realDom[1].nbvalC = 0;
+    EXPECT_FALSE(supp_suivant_ac8(net, 0, 1, 0));
+}
+
+TEST(RootFilteringTest, RemovesUnsupportedValuesWithoutSkippingTheSwappedOne) {
+    // 0 <= 1 and 1 <= 2 with variable 2 fixed to value 1: variable 1 keeps
+    // {0, 1} and variable 0 keeps {0, 1}; removing position 2 of variable 1
+    // brings value 3 to it, which must be tested in turn.
+    Network net = lire(R"(?
+2
+0 4 0 1 2 3
+1 1 1
+3
+0 0
+1 0
+2 1
+2
+0 1 2 0 0 10 0 0 0 1 0 2 0 3 1 1 1 2 1 3 2 2 2 3 3 3
+1 1 2 0 1 2 0 1 1 1
+2
+2 0 1 0
+2 1 2 1
+)");
+    SearchState s;
+    preparerRun(net, s);
+    ASSERT_TRUE(InitAc8File(net, s));
+    EXPECT_EQ(s.tailleFile, 4);
+    // Variable 0 is revised first (no loss), then variable 1 against 0, then
+    // against 2 (losses): the queue holds 1 alone.
+    EXPECT_EQ(s.queue, 1);
+    EXPECT_EQ(s.Liste_ac8_var[1], 1);
+    ASSERT_TRUE(ac8File(net, s));
+    EXPECT_EQ(presents(net, 1), (std::vector<int>{0, 1}));
+    EXPECT_EQ(presents(net, 0), (std::vector<int>{0, 1}));
+    EXPECT_EQ(s.tete, s.queue);
+    for (auto p : s.presente) EXPECT_EQ(p, 0);
+}
+
+TEST(RootFilteringTest, WipeOutStopsAtOnceWithTheLastValueInPlace) {
+    Network net = lire(R"(?
+1
+0 2 0 1
+2
+0 0
+1 0
+1
+0 1 2 0 0 0
+1
+2 0 1 0
+)");
+    SearchState s;
+    preparerRun(net, s);
+    EXPECT_FALSE(InitAc8File(net, s));
+    EXPECT_EQ(net.realDom[0].nbvalC, 0);
+    EXPECT_EQ(net.realDom[0].ind_val_rest[0], 1);  // removed last, never swapped
+    EXPECT_EQ(net.realDom[1].nbvalC, 2);           // not reached
+}
+
+TEST(RootFilteringTest, EmptyNetworkHasOneSlot) {
+    Network net = lire("?\n0\n0\n0\n0\n");
+    SearchState s;
+    preparerRun(net, s);
+    EXPECT_TRUE(InitAc8File(net, s));
+    EXPECT_TRUE(ac8File(net, s));
+    EXPECT_EQ(s.tailleFile, 1);
+}
+
+TEST(TrailTest, CutsAtTwoLevelsAreUndoneInTurn) {
+    Network net = lire(INFERIEUR);
+    SearchState s;
+    preparerRun(net, s);
+    ASSERT_TRUE(InitAc8File(net, s) && ac8File(net, s));
+    s.var = 1;
+    mettre_a_jour_degre(net, s);
+
+    placerEnTete(net, 1, 2);  // level 3: variable 1 = 2 leaves 0 in {0, 1, 2}
+    ASSERT_TRUE(decider(net, s, 3, 1));
+    EXPECT_EQ(net.realDom[0].nbvalC, 3);
+    placerEnTete(net, 1, 1);  // level 5: variable 1 = 1 leaves 0 in {0, 1}
+    ASSERT_TRUE(decider(net, s, 5, 1));
+    EXPECT_EQ(net.realDom[0].nbvalC, 2);
+    EXPECT_EQ(s.reductions_sommet[0], 2);
+    EXPECT_EQ(net.realDom[1].nbvalC, 4);  // the decision variable keeps its own size
+
+    s.level = 5;
+    undo_reduction(net, s);
+    EXPECT_EQ(net.realDom[0].nbvalC, 3);
+    EXPECT_EQ(s.future_fc[5].sommet, 0);
+    EXPECT_EQ(s.present_future[5][0], 0);
+    s.level = 3;
+    undo_reduction(net, s);
+    EXPECT_EQ(net.realDom[0].nbvalC, 4);
+    EXPECT_EQ(presents(net, 0), (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(s.reductions_sommet[0], 0);
+    undo_reduction(net, s);  // empty stack: nothing changes
+    EXPECT_EQ(net.realDom[0].nbvalC, 4);
+}
+
+TEST(TrailTest, SecondCutAtOneLevelIsNotTrailed) {
+    Network net = lire(INFERIEUR);
+    SearchState s;
+    preparerRun(net, s);
+    ASSERT_TRUE(InitAc8File(net, s) && ac8File(net, s));
+    s.var = 1;
+    mettre_a_jour_degre(net, s);
+    placerEnTete(net, 1, 2);
+    ASSERT_TRUE(decider(net, s, 3, 1));
+    placerEnTete(net, 1, 0);
+    ASSERT_TRUE(decider(net, s, 3, 1));
+    EXPECT_EQ(net.realDom[0].nbvalC, 1);
+    EXPECT_EQ(s.future_fc[3].sommet, 1);
+    EXPECT_EQ(s.reductions_sommet[0], 1);
+    EXPECT_EQ(s.reductions_vals[0][1], 4);
+    undo_reduction(net, s);
+    EXPECT_EQ(net.realDom[0].nbvalC, 4);
+}
+
+TEST(DecisionPropagationTest, WipeOutRaisesOnlyThePropagatedVariablesWeight) {
+    // 0 != 1, 1 on {0}: deciding 0 = 0 empties 1.
+    Network net = lire(R"(?
+2
+0 2 0 1
+1 1 0
+2
+0 0
+1 1
+1
+0 0 2 0 1 1 0 0
+1
+2 0 1 0
+)");
+    SearchState s;
+    preparerRun(net, s);
+    s.tailleFile = net.nb_var + 1;  // no root filtering: it would remove 0 = 0 at once
+    s.var = 0;
+    mettre_a_jour_degre(net, s);
+    EXPECT_FALSE(decider(net, s, 0, 0));
+    EXPECT_EQ(net.graphe[0].weight[1], 2);
+    EXPECT_EQ(net.graphe[1].weight[0], 1);
+    EXPECT_EQ(net.realDom[1].nbvalC, 0);
+    EXPECT_EQ(net.realDom[0].nbvalC, 2);  // given back
+    EXPECT_EQ(s.tete, s.queue);
+    for (auto p : s.presente) EXPECT_EQ(p, 0);
+    undo_reduction(net, s);  // the emptied variable was trailed first
+    EXPECT_EQ(net.realDom[1].nbvalC, 1);
+    EXPECT_EQ(s.nbActive, 1);
+}
+
+TEST(DecisionPropagationTest, PairFlagIsSharedByBothDirections) {
+    EXPECT_EQ(pairKey(3, 5), 43u);
+    EXPECT_EQ(pairKey(5, 3), 43u);
+    EXPECT_EQ(pairKey(65535, 65534), 2ull * 65535 * 65534 + 65534);  // no 32-bit wrap
+    // Variables 0..5 on {0, 1}; the constraint (5, 3) is !=.
+    Network net = lire(R"(?
+1
+0 2 0 1
+6
+0 0
+1 0
+2 0
+3 0
+4 0
+5 0
+1
+0 0 2 0 0 2 0 0 1 1
+1
+2 5 3 0
+)");
+    SearchState s;
+    preparerRun(net, s);
+    ASSERT_EQ(s.active.size(), 60u);
+    ASSERT_TRUE(InitAc8File(net, s) && ac8File(net, s));
+    ASSERT_TRUE(decider(net, s, 0, 5));  // 3 loses a value through (3, 5)
+    EXPECT_EQ(s.active[43], 1);
+    EXPECT_EQ(s.nbActive, 1);
+    undo_reduction(net, s);
+    ASSERT_TRUE(decider(net, s, 1, 3));  // 5 loses a value through (5, 3)
+    EXPECT_EQ(s.nbActive, 1);
+    for (size_t k = 0; k < s.active.size(); ++k) EXPECT_EQ(s.active[k], k == 43 ? 1 : 0) << k;
+}
+
+TEST(DecisionPropagationTest, NoFutureNeighbourChangesNothing) {
+    Network net = lire(INFERIEUR);
+    SearchState s;
+    preparerRun(net, s);
+    ASSERT_TRUE(InitAc8File(net, s) && ac8File(net, s));
+    s.var = 0;
+    mettre_a_jour_degre(net, s);  // 1 has no future neighbour left
+    EXPECT_TRUE(decider(net, s, 0, 1));
+    EXPECT_EQ(net.realDom[0].nbvalC, 4);
+    EXPECT_EQ(net.realDom[1].nbvalC, 4);
+    EXPECT_EQ(s.future_fc[0].sommet, 0);
+    EXPECT_EQ(s.nbActive, 0);
+}
