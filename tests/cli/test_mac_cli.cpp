@@ -1,0 +1,262 @@
+// End-to-end runs of mac in temporary directories: statuses, messages, and
+// the bytes of "weight", "activity" and "weightCons".
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "csp_gen.h"
+#include "harness.h"
+
+namespace {
+
+const std::string MAC = MAC_PATH;
+
+std::string repeter(const std::string& motif, size_t n) {
+    std::string s;
+    for (size_t k = 0; k < n; ++k) s += motif;
+    return s;
+}
+
+struct MacRun {
+    TempDir dir;
+    RunResult r;
+    // Runs mac on `instance` with `weight` as the weight file (none when null).
+    MacRun(const std::string& instance, const char* weight) {
+        writeFile(dir / "current.txt", instance);
+        if (weight) writeFile(dir / "weight", weight);
+        again();
+    }
+    void again() { r = runProgram(dir.path, MAC); }
+    std::string file(const char* name) const { return readFile(dir / name); }
+    bool has(const char* name) const { return fileExists(dir / name); }
+};
+
+// 1 and 2 hang on 0 by equality; 3, 4, 5 form a not-equal triangle on two
+// values: no solution, although 1 and 2 stand on root levels and are fixed
+// by the decisions on 0.
+const char* CONTRE_EXEMPLE = R"(?
+1
+0 2 0 1
+6
+0 0
+1 0
+2 0
+3 0
+4 0
+5 0
+2
+0 1 2 0 0 2 0 0 1 1
+1 1 2 0 0 2 0 1 1 0
+5
+2 0 1 0
+2 0 2 0
+2 3 4 1
+2 4 5 1
+2 3 5 1
+)";
+
+// Constraints (0, 2) then (1, 2), equality on {0, 1}.
+const char* V_A_TROIS = "?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n1\n0 1 2 0 0 2 0 0 1 1\n2\n2 0 2 0\n2 1 2 0\n";
+
+// The same with nothing allowed between 0 and 2: root wipe-out.
+const char* V_VIDE =
+    "?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n2\n0 1 2 0 0 2 0 0 1 1\n1 1 2 0 0 0\n2\n2 0 2 1\n2 1 2 0\n";
+
+// Three-colouring of a triangle: a solution after two decisions.
+const char* TRIANGLE =
+    "?\n1\n0 3 0 1 2\n3\n0 0\n1 0\n2 0\n1\n0 0 2 0 0 3 0 0 1 1 2 2\n3\n2 0 1 0\n2 0 2 0\n2 1 2 0\n";
+
+// Two variables, one constraint.
+const char* PAIRE = "?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 2 0 0 1 1\n1\n2 0 1 0\n";
+
+}  // namespace
+
+TEST(MacFilesTest, CounterexampleHasNoSolutionAndItsFilesSteerTheNextRun) {
+    MacRun run(CONTRE_EXEMPLE, "1 1 1 1 1 1 1 1 1 1 ");
+    EXPECT_EQ(run.r.status, 0);
+    EXPECT_EQ(run.r.out + run.r.err, "");
+    // Every value of 3 then of 4... fails: 4's weight towards 5 and 5's
+    // towards 3 rose twice; the file keeps the reader's neighbour order.
+    EXPECT_EQ(run.file("weight"), "1 1 1 1 1 1 1 3 1 3 ");
+    EXPECT_EQ(run.file("activity"), "5\n0 1 2 3 4 ");
+    EXPECT_EQ(run.file("weightCons"), "5\n1 1 2 4 2 ");
+
+    // With those weights 4 is chosen first, and 3's weight towards 5 rises.
+    run.again();
+    EXPECT_EQ(run.r.status, 0);
+    EXPECT_EQ(run.file("weight"), "1 1 1 1 1 3 1 3 1 3 ");
+    EXPECT_EQ(run.file("activity"), "3\n2 3 4 ");
+    EXPECT_EQ(run.file("weightCons"), "3\n4 4 4 ");
+}
+
+TEST(MacFilesTest, SolutionFilesAndWeightCombinations) {
+    struct Cas {
+        const char* nom;
+        const char* instance;
+        const char* poids;
+        int status;
+        const char* weight;
+        const char* activity;
+        const char* weightCons;
+    };
+    const Cas cas[] = {
+        {"triangle", TRIANGLE, "1 1 1 1 1 1 ", 10, "1 1 1 1 1 1 ", "3\n0 1 2 ", "3\n1 1 1 "},
+        {"products keep their low 32 bits", TRIANGLE, "100000 100000 100000 100000 100000 100000 ", 10,
+         "100000 100000 100000 100000 100000 100000 ", "3\n0 1 2 ", "3\n1410065408 1410065408 1410065408 "},
+        {"means of large weights", TRIANGLE,
+         "2000000000 2000000000 2000000000 2000000000 2000000000 2000000000 ", 10,
+         "2000000000 2000000000 2000000000 2000000000 2000000000 2000000000 ", "3\n0 1 2 ",
+         "3\n-1651507200 -1651507200 -1651507200 "},
+        {"(0,2), (1,2): no search", V_A_TROIS, "5 6 7 8 ", 10, "5 6 7 8 ", "0\n", "0\n"},
+        {"other separators", V_A_TROIS, "5\n6,7x8;", 10, "5 6 7 8 ", "0\n", "0\n"},
+        {"white space before numbers", V_A_TROIS, "  5  \n6\t7\n\n8\n", 10, "5 6 7 8 ", "0\n", "0\n"},
+        {"signs", V_A_TROIS, "-5 +6 7 8 ", 10, "-5 6 7 8 ", "0\n", "0\n"},
+        {"surplus numbers", V_A_TROIS, "5 6 7 8 9 10 11", 10, "5 6 7 8 ", "0\n", "0\n"},
+        {"root wipe-out", V_VIDE, "5 6 7 8 ", 0, "5 6 7 8 ", "0\n", "0\n"},
+        {"empty isolated domain", "?\n2\n0 2 0 1\n1 0\n3\n0 0\n1 0\n2 1\n1\n0 1 2 0 0 2 0 0 1 1\n1\n2 0 1 0\n",
+         "3 4 ", 0, "3 4 ", "0\n", "0\n"},
+        {"two neighbours with empty domains", "?\n1\n0 0\n2\n0 0\n1 0\n1\n0 1 2 0 0 0\n1\n2 0 1 0\n", "3 4 ", 0,
+         "3 4 ", "0\n", "0\n"},
+        {"no variable", "?\n0\n0\n0\n0\n", "", 10, "", "0\n", "0\n"},
+        {"one variable", "?\n1\n0 1 7\n1\n0 0\n0\n0\n", "", 10, "", "0\n", "0\n"},
+        {"one variable, empty domain", "?\n1\n0 0\n1\n0 0\n0\n0\n", "", 0, "", "0\n", "0\n"},
+    };
+    for (const Cas& c : cas) {
+        MacRun run(c.instance, c.poids);
+        EXPECT_EQ(run.r.status, c.status) << c.nom << ": " << run.r.err;
+        EXPECT_EQ(run.file("weight"), c.weight) << c.nom;
+        EXPECT_EQ(run.file("activity"), c.activity) << c.nom;
+        EXPECT_EQ(run.file("weightCons"), c.weightCons) << c.nom;
+        EXPECT_EQ(run.r.out + run.r.err, "") << c.nom;
+    }
+}
+
+TEST(MacFailureTest, WeightFileErrors) {
+    struct Cas {
+        const char* nom;
+        const char* poids;
+    };
+    const Cas cas[] = {
+        {"no character after the last number", "5 6 7 8"},
+        {"too few numbers", "5 6 7 "},
+        {"empty file", ""},
+        {"a token that is not a number", "5 six 7 8 "},
+        {"a sign alone", "5 6 7 - 8 "},
+    };
+    for (const Cas& c : cas) {
+        MacRun run(V_A_TROIS, c.poids);
+        EXPECT_EQ(run.r.status, 255) << c.nom;
+        EXPECT_EQ(run.r.err, "Read error in weight importation\n") << c.nom;
+        EXPECT_EQ(run.r.out, "") << c.nom;
+        EXPECT_EQ(run.file("weight"), c.poids) << c.nom;
+        EXPECT_FALSE(run.has("activity")) << c.nom;
+        EXPECT_FALSE(run.has("weightCons")) << c.nom;
+    }
+}
+
+TEST(MacFailureTest, MissingFiles) {
+    {
+        TempDir dir;
+        RunResult r = runProgram(dir.path, MAC);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "File *current.txt* does not exist\n");
+    }
+    MacRun run(PAIRE, nullptr);
+    EXPECT_EQ(run.r.status, 255);
+    EXPECT_EQ(run.r.err, "Can't open 'weight' file.\n");
+    EXPECT_EQ(run.r.out, "");
+    EXPECT_FALSE(run.has("weight"));
+    EXPECT_FALSE(run.has("activity"));
+    EXPECT_FALSE(run.has("weightCons"));
+}
+
+TEST(MacFailureTest, NaryRelation) {
+    MacRun run("?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n1\n0 1 3 0 0 0 1 0 0 0\n1\n3 0 1 2 0\n", "");
+    EXPECT_EQ(run.r.status, 255);
+    EXPECT_EQ(run.r.err, "This experimental version doesn't accept n-ary constraints\n");
+}
+
+TEST(MacFailureTest, ConstraintLimit) {
+    auto instance = [](int n) {
+        std::string t = "?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 2 0 0 1 1\n" + std::to_string(n) + "\n";
+        return t + repeter("2 0 1 0\n", n);
+    };
+    MacRun limite(instance(50000), "1 1 ");
+    EXPECT_EQ(limite.r.status, 10);
+    MacRun trop(instance(50001), "1 1 ");
+    EXPECT_EQ(trop.r.status, 255);
+    EXPECT_EQ(trop.r.err, "Too much constraint for this experimental version\n");
+    EXPECT_EQ(trop.file("weight"), "1 1 ");
+    EXPECT_FALSE(trop.has("activity"));
+}
+
+TEST(MacFailureTest, OutputFilesThatCannotBeCreated) {
+    {
+        TempDir dir;
+        writeFile(dir / "current.txt", PAIRE);
+        std::filesystem::create_directory(dir / "activity");
+        writeFile(dir / "weight", "2 3 ");
+        RunResult r = runProgram(dir.path, MAC);
+        EXPECT_EQ(r.status, 255);
+        EXPECT_EQ(r.err, "Can't create 'activity' file.\n");
+        EXPECT_EQ(readFile(dir / "weight"), "2 3 ");  // written in full before
+        EXPECT_FALSE(fileExists(dir / "weightCons"));
+    }
+    {
+        TempDir dir;
+        writeFile(dir / "current.txt", PAIRE);
+        std::filesystem::create_directory(dir / "weightCons");
+        writeFile(dir / "weight", "2 3 ");
+        RunResult r = runProgram(dir.path, MAC);
+        EXPECT_EQ(r.status, 255);
+        EXPECT_EQ(r.err, "Can't create 'weightCons' file.\n");
+        EXPECT_EQ(readFile(dir / "weight"), "2 3 ");
+    }
+}
+
+TEST(MacFailureTest, WeightFileThatCannotBeRewritten) {
+    // A weight file that can be read but not opened for writing: read-only
+    // for an ordinary user; for root, a read-only kernel table of numbers.
+    TempDir dir;
+    writeFile(dir / "current.txt", PAIRE);
+    if (geteuid() == 0) {
+        std::filesystem::create_symlink("/proc/sys/fs/file-nr", dir / "weight");
+    } else {
+        writeFile(dir / "weight", "2 3 ");
+        std::filesystem::permissions(dir / "weight", std::filesystem::perms::owner_read);
+    }
+    std::FILE* lu = std::fopen((dir / "weight").c_str(), "r");
+    int a = 0, b = 0;
+    char c1 = 0, c2 = 0;
+    const bool lisible = lu && std::fscanf(lu, "%d%c%d%c", &a, &c1, &b, &c2) == 4;
+    if (lu) std::fclose(lu);
+    std::FILE* ecrit = std::fopen((dir / "weight").c_str(), "w");
+    if (ecrit) std::fclose(ecrit);
+    if (!lisible || ecrit) GTEST_SKIP() << "no readable, unwritable weight file on this machine";
+    RunResult r = runProgram(dir.path, MAC);
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, "Can't create 'weight' file.\n");
+    EXPECT_FALSE(fileExists(dir / "activity"));
+}
+
+TEST(MacDifferentialTest, StatusMatchesBruteForceOverTwoRuns) {
+    // Fewer instances than the in-process differential test: this one goes
+    // through the program, its exit status and the files between runs.
+    std::mt19937 rng(7);
+    GenParams p;
+    for (int k = 0; k < 150; ++k) {
+        p.density = (k % 3 + 1) * 0.3;
+        const Instance inst = randomInstance(rng, p);
+        const int attendu = bruteForceSat(inst) ? 10 : 0;
+        MacRun run(inst.toText(), repeter("1 ", 2 * inst.constraints.size()).c_str());
+        ASSERT_EQ(run.r.status, attendu) << k << "\n" << inst.toText() << run.r.err;
+        run.again();
+        ASSERT_EQ(run.r.status, attendu) << k << " second run\n" << inst.toText() << run.r.err;
+    }
+}
