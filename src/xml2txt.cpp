@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Convertisseur/transfo.h"
@@ -24,14 +25,31 @@ static const char* const HELP =
     "            allowed pairs and one constraint per constrained pair\n"
     "  --help    print this help\n"
     "\n"
-    "The converter reads the tags in a fixed order, each element as one\n"
-    "empty-element tag (<domain .../>): after the XML declaration, <instance>,\n"
-    "<presentation name=\"...\"/>, then the blocks <domains>, <variables>,\n"
-    "<relations> and <constraints>, each with its count as its first\n"
-    "attribute.  Elements are numbered by their place in their block; a\n"
-    "reference such as domain=\"D3\" or relation=\"R12\" names the element\n"
-    "whose place is the part of the name from its first digit on.  Values\n"
-    "must be non-negative integers.\n"
+    "The converter reads the tags in a fixed order, one empty-element tag\n"
+    "(ending in />) per element, and nothing between them:\n"
+    "\n"
+    "  <?xml version=\"1.0\"?>\n"
+    "  <instance>\n"
+    "  <presentation name=\"NAME\"/>\n"
+    "  <domains nbDomains=\"1\">\n"
+    "  <domain name=\"D0\" nbValues=\"4\" values=\"0..2 5\"/>\n"
+    "  </domains>\n"
+    "  <variables nbVariables=\"2\">\n"
+    "  <variable name=\"V0\" domain=\"D0\"/>  <variable name=\"V1\" domain=\"D0\"/>\n"
+    "  </variables>\n"
+    "  <relations nbRelations=\"1\">\n"
+    "  <relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" conflicts=\"(0,0)(1,1)\"/>\n"
+    "  </relations>\n"
+    "  <constraints nbConstraints=\"1\">\n"
+    "  <constraint name=\"C0\" scope=\"V0 V1\" relation=\"R0\"/>\n"
+    "  </constraints>\n"
+    "\n"
+    "The count of a block is the first attribute of its opening tag.  A\n"
+    "relation gives nbSupports and supports (allowed pairs) or nbConflicts and\n"
+    "conflicts (forbidden pairs).  Elements are numbered by their place in\n"
+    "their block; a reference such as domain=\"D3\" or relation=\"R12\" names\n"
+    "the element whose place is the part of the name from its first digit on.\n"
+    "Values are non-negative integers; blanks in NAME become '_'.\n"
     "\n"
     "Problems of the XML file are reported in French on the standard output;\n"
     "the conversion then goes on or stops early.\n"
@@ -51,6 +69,11 @@ static bool creable(const char* nom) {
     int fd = open(nom, O_WRONLY | O_CREAT, 0600);
     if (fd >= 0) close(fd);
     return fd >= 0;
+}
+
+static bool memeFichier(const char* a, const char* b) {
+    struct stat sa, sb;
+    return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 static bool lireTexte(const char* nom, std::string& texte) {
@@ -94,6 +117,10 @@ int main(int argc, char** argv) {
     if (!lisible(entree)) {
         std::printf("File *%s* does not exist\n", entree);
         return 1;
+    }
+    if (memeFichier(entree, sortie)) {
+        std::fprintf(stderr, "xml2txt: %s and %s are the same file\n", entree, sortie);
+        return 2;
     }
     if (!creable(sortie)) {
         std::fprintf(stderr, "xml2txt: cannot write %s\n", sortie);

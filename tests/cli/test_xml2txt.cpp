@@ -47,6 +47,7 @@ TEST(Xml2txtCli, CommandLine) {
         {{"in.xml", "a.txt", "b.txt"}, 2, "", "usage: xml2txt"},
         {{"--fast", "in.xml", "a.txt"}, 2, "", "xml2txt: unknown option --fast\n"},
         {{"nosuch.xml", "a.txt"}, 1, "File *nosuch.xml* does not exist\n", ""},
+        {{"in.xml", "./in.xml"}, 2, "", "xml2txt: in.xml and ./in.xml are the same file\n"},
         {{"in.xml", "no/dir/a.txt"}, 1, "", "xml2txt: cannot write no/dir/a.txt\n"},
     };
     for (const Case& c : cases) {
@@ -59,6 +60,7 @@ TEST(Xml2txtCli, CommandLine) {
         EXPECT_EQ(r.err.rfind(c.inErr, 0), 0u) << what << ": " << r.err;
         if (*c.inOut == '\0') EXPECT_EQ(r.out, "") << what;
         if (*c.inErr == '\0') EXPECT_EQ(r.err, "") << what;
+        EXPECT_EQ(readFile(dir / "in.xml"), EXAMPLE) << what;
     }
 }
 

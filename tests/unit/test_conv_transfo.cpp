@@ -2,6 +2,7 @@
 // blocks, and the reader's XML step.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <unistd.h>
 
 #include "Convertisseur/transfo.h"
@@ -326,4 +327,27 @@ TEST_F(ConvReaderStep, UnopenableConversionNamesTheInstance) {
             readCSP("inst.xml", net);
         },
         testing::ExitedWithCode(1), "File \\*inst\\.xml\\* does not exist");
+}
+
+// A few bytes changed anywhere in the example: the conversion always ends,
+// stays inside its buffers (this test earns its keep under the sanitizers)
+// and leaves an output file, whatever it reports.
+TEST(ConvTransfo, DamagedInputsStayInBounds) {
+    std::mt19937 rng(99);
+    const std::string alphabet = "<>\"/ =.,()0123456789\nDVRabc";
+    for (int n = 0; n < 400; ++n) {
+        std::string xml = EXAMPLE;
+        const int edits = 1 + static_cast<int>(rng() % 3);
+        for (int e = 0; e < edits; ++e) {
+            size_t at = rng() % xml.size();
+            char c = alphabet[rng() % alphabet.size()];
+            switch (rng() % 3) {
+                case 0: xml[at] = c; break;
+                case 1: xml.erase(at, 1); break;
+                default: xml.insert(at, 1, c); break;
+            }
+        }
+        Conversion c = convert(xml);
+        EXPECT_TRUE(c.out.empty() || c.out.back() == '\n') << xml;
+    }
 }
