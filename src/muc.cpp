@@ -16,12 +16,14 @@ namespace {
 [[noreturn]] void fail(const std::string& message) { throw MucStop{-1, message}; }
 
 std::string format(const char* fmt, ...) {
-    char buf[256];
-    va_list ap;
+    va_list ap, again;
     va_start(ap, fmt);
-    std::vsnprintf(buf, sizeof buf, fmt, ap);
+    va_copy(again, ap);
+    std::string text(static_cast<size_t>(std::vsnprintf(nullptr, 0, fmt, ap)), '\0');
+    std::vsnprintf(text.data(), text.size() + 1, fmt, again);
+    va_end(again);
     va_end(ap);
-    return buf;
+    return text;
 }
 
 //==========================================================================

@@ -185,6 +185,8 @@ TEST_F(MucFile, FilesThatCannotBeOpenedOrCreated) {
     EXPECT_EQ(failureOf([] { chopeMoiLaLigne("nosuch", 0); }), "Can't open 'nosuch' file.\n");
     EXPECT_EQ(failureOf([] { inverser("nosuch", 0, 1); }), "Can't open 'nosuch' file.\n");
     EXPECT_EQ(failureOf([] { generate("nosuch", "g", {}, 0); }), "Can't open 'nosuch' file.\n");
+    const std::string longName(300, 'x');
+    EXPECT_EQ(failureOf([&] { searchNbCtr(longName); }), "Can't open '" + longName + "' file.\n");
     writeFile("f", withLines(2));
     EXPECT_EQ(failureOf([] { generate("f", "no/dir", {1, 1}, 2); }), "Can't create 'no/dir' file.\n");
     ASSERT_EQ(mkdir("curTemp", 0755), 0);
