@@ -58,8 +58,12 @@ TEST(Xml2txtCli, CommandLine) {
         EXPECT_EQ(r.status, c.status) << what;
         EXPECT_EQ(r.out.rfind(c.inOut, 0), 0u) << what << ": " << r.out;
         EXPECT_EQ(r.err.rfind(c.inErr, 0), 0u) << what << ": " << r.err;
-        if (*c.inOut == '\0') EXPECT_EQ(r.out, "") << what;
-        if (*c.inErr == '\0') EXPECT_EQ(r.err, "") << what;
+        if (*c.inOut == '\0') {
+            EXPECT_EQ(r.out, "") << what;
+        }
+        if (*c.inErr == '\0') {
+            EXPECT_EQ(r.err, "") << what;
+        }
         EXPECT_EQ(readFile(dir / "in.xml"), EXAMPLE) << what;
     }
 }
