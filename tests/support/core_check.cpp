@@ -1,6 +1,7 @@
 #include "core_check.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
