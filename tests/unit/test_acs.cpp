@@ -148,15 +148,6 @@ TEST(RootFilteringTest, WipeOutStopsAtOnceWithTheLastValueInPlace) {
     EXPECT_EQ(net.realDom[1].nbvalC, 2);           // not reached
 }
 
-TEST(RootFilteringTest, EmptyNetworkHasOneSlot) {
-    Network net = lire("?\n0\n0\n0\n0\n");
-    SearchState s;
-    preparerRun(net, s);
-    EXPECT_TRUE(InitAc8File(net, s));
-    EXPECT_TRUE(ac8File(net, s));
-    EXPECT_EQ(s.tailleFile, 1);
-}
-
 TEST(TrailTest, CutsAtTwoLevelsAreUndoneInTurn) {
     Network net = lire(INFERIEUR);
     SearchState s;

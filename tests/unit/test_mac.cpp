@@ -216,17 +216,6 @@ TEST(BacktrackTest, SingletonLevelsArePoppedDownToTheDecision) {
     EXPECT_EQ(s.sol[2], 1);
 }
 
-TEST(BacktrackTest, ConnectStopsAtTheFirstDecisionLevel) {
-    Network net = lire(reseau(3, 2, {{0, 1}, {0, 2}}, true, egalite(2)));
-    SearchState s;
-    preparer(net, s);
-    s.level0 = 1;
-    s.coupe[1] = 1;  // level 1 is level0: never popped
-    s.level = 1;
-    connecter_variables(net, s);
-    EXPECT_EQ(s.level, 1);
-}
-
 TEST(SearchPhaseTest, Outcomes) {
     struct Cas {
         const char* nom;
