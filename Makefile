@@ -6,7 +6,7 @@ BUILD_SAN  ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 PROGRAMS    = mac muc xml2txt
 
-.PHONY: all deps build test test-sanitize demo clean
+.PHONY: all deps build test test-sanitize demo bench fuzz soak clean
 
 all: build
 
@@ -34,6 +34,19 @@ test-sanitize: deps
 demo: build
 	@if [ -x bin/muc-extract ]; then scripts/demo.sh; \
 	 else echo "demo: the core extractor is not yet available"; fi
+
+# Solver speed and memory on generated and benchmark instances (bench/).
+bench: deps
+	bench/run.sh
+
+# Each fuzz target for FUZZ_SECONDS seconds (fuzz/).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	fuzz/run.sh $(FUZZ_SECONDS)
+
+# Core extraction on many random instances, two runs at a time (tests/soak/).
+soak: build
+	tests/soak/run.sh
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) bin
