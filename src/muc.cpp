@@ -3,10 +3,13 @@
 #include <cctype>
 #include <climits>
 #include <cstdarg>
+#include <csignal>
 #include <cstdlib>
 #include <new>
 #include <sys/times.h>
 #include <sys/wait.h>
+
+#include "mucShell.h"
 
 namespace {
 
@@ -264,14 +267,25 @@ namespace {
 
 const char* const SOLVER = "../Tivar/bin/mac current.txt";
 
-bool shell(const char* command) {
-    std::fflush(nullptr);
-    return std::system(command) == 0;
+// Ends the run on a caught SIGINT or SIGTERM: status 128 + the signal.
+void stopIfInterrupted() {
+    if (int signo = interruption()) throw MucStop{128 + signo, format("Interrupted by signal %d\n", signo)};
 }
 
+// The wait status of `command`; an interruption ends the run once it is over.
+int runCommand(const char* command) {
+    stopIfInterrupted();
+    int result = runShell(command);
+    stopIfInterrupted();
+    return result;
+}
+
+bool shell(const char* command) { return runCommand(command) == 0; }
+
 // The probe written in "current.txt" is the instance saved in "backCur".
-void restoreInstance() {
+void restoreInstance(Muc& muc) {
     if (!shell("cp -f backCur current.txt")) fail("Internal error #1\n");
+    muc.probeStands = false;
 }
 
 bool timeIsUp(const Muc& muc) {
@@ -289,14 +303,13 @@ void keepPrefix(KeepFlags& flags, int n) {
 // Runs the solver on the probe of `size` constraints in "current.txt".
 Verdict probe(Muc& muc, int size) {
     if (timeIsUp(muc)) {
-        restoreInstance();
+        restoreInstance(muc);
         throw MucStop{0, "TIME OUT rok\n"};
     }
     topUpWeights("weight", 2 * size);
-    std::fflush(nullptr);
-    ProbeResult result = classifyShellResult(std::system(SOLVER));
+    ProbeResult result = classifyShellResult(runCommand(SOLVER));
     if (result.verdict == Verdict::Failure) {
-        restoreInstance();
+        restoreInstance(muc);
         fail(format("Solver failed on a probe (status %d)\n", result.status));
     }
     ++(result.verdict == Verdict::Sat ? muc.appelSolveur : muc.appelSolveurU);
@@ -322,6 +335,7 @@ int chercheTransitionPhase(Muc& muc, int nbCtr) {
     if (!shell("cp -f current.txt backCur")) fail("Internal error #1\n");
     while (low < high) {
         keepPrefix(flags, middle + 1);
+        muc.probeStands = true;
         generate("backCur", "current.txt", flags, middle + 1);
         if (probe(muc, middle + 1) == Verdict::Sat)
             low = middle + 1;
@@ -329,7 +343,7 @@ int chercheTransitionPhase(Muc& muc, int nbCtr) {
             high = middle;
         middle = (low + high) >> 1;
     }
-    restoreInstance();
+    restoreInstance(muc);
     return middle;
 }
 
@@ -338,6 +352,7 @@ int extractCore(Muc& muc) {
     KeepFlags keep(static_cast<size_t>(n), 0);
     for (int i = 0;; ++i) {
         // Lines 0 .. i-1 hold the transitions found so far.
+        stopIfInterrupted();
         int t = chercheTransitionPhase(muc, n);
         if (t != n - 1) {
             keepPrefix(keep, t + 1);
@@ -353,12 +368,28 @@ int extractCore(Muc& muc) {
     }
 }
 
+// After an interruption: the instance of the dichotomy back in "current.txt"
+// when a probe stands there.  Signals are held off meanwhile.
+static void restoreAfterInterruption(Muc& muc) {
+    if (!muc.probeStands) return;
+    sigset_t held, previous;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigprocmask(SIG_BLOCK, &held, &previous);
+    if (copyFile("backCur", "current.txt")) muc.probeStands = false;
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (muc.probeStands) std::fputs("Can't restore 'current.txt' from 'backCur'.\n", stderr);
+}
+
 int mucMain(clock_t timeLimit) {
     Muc muc;
     muc.timeLimit = timeLimit;
+    catchInterruptions();
     try {
         return extractCore(muc);
     } catch (const MucStop& stop) {
+        if (interruption()) restoreAfterInterruption(muc);
         std::fputs(stop.message.c_str(), stderr);
         return stop.status;
     } catch (const std::bad_alloc&) {

@@ -75,6 +75,8 @@ struct Muc {
     int appelSolveurU = 0;  // unsatisfiable probes
     clock_t timeLimit = DEFAULT_TIME_LIMIT;  // own and children's processor time
     std::FILE* report = stdout;
+    bool probeStands = false;  // "current.txt" holds a probe, "backCur" the instance
+
 };
 
 // Index of the transition constraint among the `nbCtr` constraints of
@@ -87,4 +89,7 @@ int extractCore(Muc& muc);
 
 // The program: runs the extraction in the working directory and returns
 // the exit status, after printing the message of an error or time-out.
+// SIGINT and SIGTERM end it with status 128 + the signal once the solver
+// run in progress has stopped, with "current.txt" restored when it held a
+// probe.
 int mucMain(clock_t timeLimit = DEFAULT_TIME_LIMIT);

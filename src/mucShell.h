@@ -1,0 +1,21 @@
+// Shell commands of the core extractor, and what an interruption does to them.
+//
+// Each command runs as "/bin/sh -c COMMAND" in a child process of its own
+// process group.  SIGINT and SIGTERM, once caught, are passed on to that
+// group; the extractor notices them when the command is over and stops.
+#pragma once
+
+// Installs the handlers of SIGINT and SIGTERM.
+void catchInterruptions();
+
+// The signal caught so far, 0 when none.
+int interruption();
+
+// Runs `command` through the shell and waits for it.  Returns its wait
+// status, as `system` does (exit status 127 when the shell cannot start),
+// or -1 when no child could be made.  After an interruption a command that
+// goes on running gets SIGKILL after `graceMs` milliseconds.
+int runShell(const char* command, int graceMs = 2000);
+
+// Copies file `from` over file `to` without the shell; false on failure.
+bool copyFile(const char* from, const char* to);
