@@ -365,7 +365,7 @@ static bool lireNombre(std::FILE* f, int& valeur) {
 
 // Loads graphe[i].weight[w] for each variable i and each of its neighbours w,
 // in the reader's order.
-static bool importerPoids(Network& net, const SearchState& s, std::FILE* f) {
+bool importerPoids(Network& net, const SearchState& s, std::FILE* f) {
     for (int i = 0; i < net.nb_var; ++i)
         for (Ushort w : s.voisins_lus[i])
             if (!lireNombre(f, net.graphe[i].weight[w])) return false;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <vector>
 
@@ -106,3 +107,8 @@ void preparerRun(Network& net, SearchState& s);
 // STATUS_SOLUTION when it has one; ends the process with status 255 on a
 // weight-file or limit error.
 int solve(Network& net, SearchState& s, const char* pb, clock_t temps, const char* fileOut);
+
+// Loads the weights of a run set up by preparerRun from the weight file
+// open in `f`: one number per neighbour of each variable, in the reader's
+// order.  False when the file holds too few.
+bool importerPoids(Network& net, const SearchState& s, std::FILE* f);
