@@ -95,15 +95,21 @@ struct Intervalle {
     std::uint32_t valDep = 0;
     bool intervalle = false;
     int nbPt = 0;
+    long emis = 0;  // values written so far
 };
 
-void emettre(const Intervalle& e, std::string& liste) {
+// No domain the reader accepts has more than 65535 values, so a list stops
+// at 65536: a range of billions makes a domain the reader refuses, not a
+// conversion that never ends.
+constexpr long MAX_VALEURS = 65536;
+
+void emettre(Intervalle& e, std::string& liste) {
     const int valC = static_cast<int>(e.valC);
     if (!e.intervalle) {
-        concat(liste, intToChar(valC) + " ");
+        if (e.emis++ < MAX_VALEURS) concat(liste, intToChar(valC) + " ");
         return;
     }
-    for (long long v = static_cast<int>(e.valDep); v <= valC; ++v)
+    for (long long v = static_cast<int>(e.valDep); v <= valC && e.emis < MAX_VALEURS; ++v, ++e.emis)
         concat(liste, intToChar(static_cast<int>(v)) + " ");
 }
 

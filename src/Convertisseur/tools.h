@@ -50,5 +50,5 @@ std::string& concat(std::string& dest, const std::string& src);
 std::string extractNumber(const std::string& chaine);
 
 // Expands a list of values and ranges a..b separated by single spaces into
-// every value, each followed by one space.
+// every value, each followed by one space; at most 65536 values are written.
 std::string intervalToList(const std::string& valeurs);

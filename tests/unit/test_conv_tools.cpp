@@ -1,6 +1,8 @@
 // Tag scanning and the converter's string utilities.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "Convertisseur/tools.h"
 #include "harness.h"
 
@@ -159,4 +161,26 @@ TEST(ConvTools, IntervalToList) {
         {"1.5", "15 "},          {"0..3 7 9..10", "0 1 2 3 7 9 10 "},
     };
     for (auto& c : cases) EXPECT_EQ(intervalToList(c.values), c.list) << c.values;
+}
+
+// A range of billions of values once made the conversion run out of time
+// and memory; a list now stops at 65536 values, one more than a domain holds.
+TEST(ConvTools, IntervalToListStopsAt65536Values) {
+    auto count = [](const std::string& list) { return std::count(list.begin(), list.end(), ' '); };
+    struct {
+        const char* values;
+        long count;
+        const char* last;  // the end of the list
+    } cases[] = {
+        {"0..65535", 65536, " 65535 "},
+        {"0..2147483647", 65536, " 65535 "},
+        {"7 0..99999999", 65536, " 65534 "},
+        {"0..65534 9 8", 65536, " 65534 9 "},
+        {"2147483640..2147483647", 8, " 2147483647 "},
+    };
+    for (auto& c : cases) {
+        const std::string list = intervalToList(c.values);
+        EXPECT_EQ(count(list), c.count) << c.values;
+        EXPECT_TRUE(list.ends_with(c.last)) << c.values << ": " << list.substr(list.size() - 30);
+    }
 }
