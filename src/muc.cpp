@@ -3,6 +3,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdarg>
+#include <cstdint>
 #include <csignal>
 #include <cstdlib>
 #include <new>
@@ -242,16 +243,39 @@ ProbeResult classifyShellResult(int r) {
     return {Verdict::Failure, status};
 }
 
+namespace {
+
+// One weight as the solver reads it: white space, an optional sign, digits
+// (out of range numbers keep their low 32 bits), then one character, which
+// is missing when `separated` comes back false.  False without a number.
+bool readWeight(std::FILE* f, int& weight, bool& separated) {
+    int c;
+    do c = std::getc(f);
+    while (c != EOF && std::isspace(c));
+    bool negative = false;
+    if (c == '-' || c == '+') {
+        negative = c == '-';
+        c = std::getc(f);
+    }
+    if (c == EOF || !std::isdigit(c)) return false;
+    std::uint32_t v = 0;
+    for (; c != EOF && std::isdigit(c); c = std::getc(f)) v = v * 10u + static_cast<std::uint32_t>(c - '0');
+    weight = static_cast<int>(negative ? 0u - v : v);
+    separated = c != EOF;
+    return true;
+}
+
+}  // namespace
+
 void topUpWeights(const std::string& weightFile, int needed) {
     std::vector<int> weights;
     int usable = 0;  // numbers followed by a separator, as the solver reads them
     if (std::FILE* f = std::fopen(weightFile.c_str(), "r")) {
         int w;
-        char sep;
-        int items;
-        while ((items = std::fscanf(f, "%d%c", &w, &sep)) >= 1) {
+        bool separated = false;
+        while (readWeight(f, w, separated)) {
             weights.push_back(w);
-            if (items < 2) break;
+            if (!separated) break;
             ++usable;
         }
         std::fclose(f);

@@ -51,6 +51,9 @@ TEST(MucProbe, WeightFileIsToppedUpWithOnes) {
         {"5\n6,7 ", 3, "5\n6,7 "},          // any separator
         {"5 6", 2, "5 6 "},                 // the last number needs its separator
         {"5 x 7 ", 3, "5 1 1 "},            // numbers after a bad token are lost to the solver too
+        // Out of range numbers keep their low 32 bits, as the solver reads them.
+        {"99999999999 18446744073709551617 ", 3, "1215752191 1 1 "},
+        {"-2147483649 +4294967295 ", 3, "2147483647 -1 1 "},
     };
     for (const Case& c : cases) {
         TempDir dir;
