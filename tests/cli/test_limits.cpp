@@ -93,7 +93,6 @@ TEST(Limits, CountsAt65535) {
         {"a domain of 65536 values", instance("1\n0 65536" + valuesFrom(0, 65536) + "\n", 1, {}, {}), 255,
          "current.txt: domains block, record 0: value count 65536 is above 65535\n"},
         {"65535 allowed tuples", onTwoDomains(everyPair(0, 1, 255, 257)), SAT, ""},
-        {"65535 forbidden tuples", onTwoDomains(everyPair(0, 0, 255, 257)), UNSAT, ""},
         {"50000 constraints on one pair",
          instance(BOOL_DOMAIN, 2, {EQUAL, DIFFERENT}, [] {
              auto c = copies("2 0 1 0", 49999);
@@ -111,6 +110,17 @@ TEST(Limits, CountsAt65535) {
     };
     for (const Case& c : cases) check(c);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The reader turns a list of forbidden tuples into the allowed ones by a
+// search through the list for each pair of the product: seconds for 65535
+// of them, too long under the sanitizers.
+TEST(Limits, SixtyFiveThousandForbiddenTuples) {
+    const std::string twoDomains = "2\n0 255" + valuesFrom(0, 255) + "\n1 257" + valuesFrom(0, 257) + "\n";
+    check({"65535 forbidden tuples", "?\n" + twoDomains + "2\n0 0\n1 1\n1\n" + everyPair(0, 0, 255, 257) + "\n1\n2 0 1 0\n",
+           UNSAT, ""});
+}
+#endif
 
 // Many variables: the reader's pair tables grow with the square of the
 // count, so 65535 variables may end with "Out of memory"; 4000 must work.
