@@ -37,7 +37,7 @@ void initialisation(Network& net, SearchState& s) {
     s.Liste_ac8_var.assign(niveaux, 0);
     for (int i = 0; i < n; ++i) {
         DOMAINE& d = net.realDom[i];
-        d.nbvalC = d.nbval;
+        remplirDomaine(d);
         s.reductions_vals[i].assign(static_cast<size_t>(d.nbval) + 1, 0);
         const VOISIN& g = net.graphe[i];
         s.voisins_lus[i].assign(g.tab_voisins.begin(), g.tab_voisins.begin() + g.degre);
@@ -50,13 +50,13 @@ void undo_reduction(Network& net, SearchState& s) {
     while (f.sommet != 0) {
         const Ushort i = f.var[f.sommet--];
         presents[i] = 0;
-        net.realDom[i].nbvalC = s.reductions_vals[i][s.reductions_sommet[i]--];
+        changerTaille(net.realDom[i], s.reductions_vals[i][s.reductions_sommet[i]--]);
     }
 }
 
 void update_current_domain(Network& net, SearchState& s) {
     const Ushort x = s.var_instancie[s.level];
-    net.realDom[x].nbvalC = s.nbvalSuppr[x];
+    changerTaille(net.realDom[x], s.nbvalSuppr[x]);
 }
 
 // ---------------------------------------------------------------------------
@@ -193,11 +193,12 @@ void label(Network& net, SearchState& s) {
     mettre_a_jour_degre(net, s);
     s.consistent = false;
     while (d.nbvalC > 0) {
+        ++s.decisions;
         s.consistent = ac8MacFile(net, s, static_cast<Ushort>(d.ind_val_rest[0]));
         if (!s.consistent) undo_reduction(net, s);
         const int v = d.ind_val_rest[0];
-        --d.nbvalC;
-        switchDom(net, var, 0, d.nbvalC);
+        switchDom(net, var, 0, d.nbvalC - 1);
+        retirerDernier(d);
         if (s.consistent) {
             s.sol[var] = v;
             if (verifierSolution(net, s, var)) {
@@ -417,6 +418,7 @@ void preparerRun(Network& net, SearchState& s) {
     s.MAX = static_cast<float>(n * n * n);
     s.active.assign(2 * static_cast<std::uint64_t>(net.nb_var) * (net.nb_var > 0 ? net.nb_var - 1u : 0u), 0);
     s.nbActive = 0;
+    s.decisions = 0;
 }
 
 int solve(Network& net, SearchState& s, const char* /*pb*/, clock_t /*temps*/, const char* fileOut) {
@@ -436,7 +438,9 @@ int solve(Network& net, SearchState& s, const char* /*pb*/, clock_t /*temps*/, c
     std::fclose(f);
     if (net.nb_ctr > 50000) echec("Too much constraint for this experimental version\n");
 
+    const std::clock_t debut = std::clock();
     const Outcome issue = searchPhase(net, s);
+    s.searchClock = std::clock() - debut;
 
     const std::vector<int> inc = sauverPoids(net, s);
     sauverActivite(net, s, inc);

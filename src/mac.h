@@ -64,6 +64,11 @@ struct SearchState {
     // Each variable's neighbours in the order the reader gave them: the order
     // and count of the weight file, whatever the search does to the lists.
     std::vector<std::vector<Ushort>> voisins_lus;
+
+    // Variant and measures.
+    bool reference = false;       // support test by a plain scan of the neighbour's domain (bench and tests)
+    std::uint64_t decisions = 0;  // values tried by label
+    std::clock_t searchClock = 0; // CPU time of the search phase of the last run
 };
 
 // Index of the unordered pair {u, v} (u != v) in SearchState::active.

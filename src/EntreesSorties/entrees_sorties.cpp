@@ -86,21 +86,41 @@ struct Lecteur {
     }
 };
 
-// Value -> first value index of a declared domain, sorted by value.
-using IndexValeurs = std::vector<std::pair<int, int>>;
+// Value -> first value index of a declared domain: a direct table over the
+// values' range when it is not much wider than the domain, else the pairs
+// sorted by value.
+struct IndexValeurs {
+    long long base = 0;                       // smallest value (direct table)
+    std::vector<int> table;                   // table[v - base]: first index of v, -1 if none
+    std::vector<std::pair<int, int>> paires;  // (value, first index) sorted, when no table
+};
 
 IndexValeurs indexer(const DOMAIN& d) {
     IndexValeurs idx;
-    idx.reserve(d.val.size());
-    for (int j = 0; j < d.size; ++j) idx.emplace_back(d.val[j], j);
-    std::stable_sort(idx.begin(), idx.end(), [](auto& a, auto& b) { return a.first < b.first; });
-    idx.erase(std::unique(idx.begin(), idx.end(), [](auto& a, auto& b) { return a.first == b.first; }), idx.end());
+    if (d.size == 0) return idx;
+    const auto [mini, maxi] = std::minmax_element(d.val.begin(), d.val.end());
+    const long long largeur = static_cast<long long>(*maxi) - *mini + 1;
+    if (largeur <= 4LL * d.size + 1024) {
+        idx.base = *mini;
+        idx.table.assign(static_cast<size_t>(largeur), -1);
+        for (int j = d.size - 1; j >= 0; --j) idx.table[static_cast<size_t>(d.val[j] - idx.base)] = j;
+        return idx;
+    }
+    idx.paires.reserve(d.val.size());
+    for (int j = 0; j < d.size; ++j) idx.paires.emplace_back(d.val[j], j);
+    std::stable_sort(idx.paires.begin(), idx.paires.end(), [](auto& a, auto& b) { return a.first < b.first; });
+    idx.paires.erase(std::unique(idx.paires.begin(), idx.paires.end(), [](auto& a, auto& b) { return a.first == b.first; }),
+                     idx.paires.end());
     return idx;
 }
 
-int premierIndice(const IndexValeurs& idx, int valeur) {
-    auto it = std::lower_bound(idx.begin(), idx.end(), valeur, [](auto& e, int v) { return e.first < v; });
-    return (it != idx.end() && it->first == valeur) ? it->second : -1;
+inline int premierIndice(const IndexValeurs& idx, int valeur) {
+    if (!idx.table.empty()) {
+        const long long k = valeur - idx.base;
+        return k >= 0 && k < static_cast<long long>(idx.table.size()) ? idx.table[static_cast<size_t>(k)] : -1;
+    }
+    auto it = std::lower_bound(idx.paires.begin(), idx.paires.end(), valeur, [](auto& e, int v) { return e.first < v; });
+    return (it != idx.paires.end() && it->first == valeur) ? it->second : -1;
 }
 
 void lireDomaines(Lecteur& in, Network& net) {
@@ -140,6 +160,9 @@ void lireVariables(Lecteur& in, Network& net) {
         x.tab_val = net.domD[d].val;
         x.ind_val_rest.resize(x.nbval);
         for (int j = 0; j < x.nbval; ++j) x.ind_val_rest[j] = j;
+        x.pos_val.resize(static_cast<size_t>(x.nbval) + 1);
+        for (int j = 0; j <= x.nbval; ++j) x.pos_val[j] = static_cast<Ushort>(j < x.nbval ? j : 0xFFFF);
+        x.bits.assign((static_cast<size_t>(x.nbval) + 63) / 64, 0);  // empty, as nbvalC
         net.vars[i].nbCtr = 0;
         net.vars[i].tabCtr.reserve(1);
     }
@@ -184,17 +207,33 @@ void lireRelations(Lecteur& in, Network& net, std::vector<TUPLES>& tt, const std
     }
 }
 
-// Second pass: every relation becomes a table of allowed tuples.
-void completerRelations(Network& net, const std::vector<TUPLES>& tt) {
+// Second pass: every relation becomes a table of allowed tuples.  A list of
+// forbidden tuples gives the product of the two domains in order, less the
+// listed tuples (as ajouter does, through a table of the listed cells).
+void completerRelations(Network& net, const std::vector<TUPLES>& tt, const std::vector<IndexValeurs>& index) {
     for (size_t i = 0; i < net.tabTuples.size(); ++i) {
         TUPLES& rel = net.tabTuples[i];
         if (rel.typeRel) {
-            // Room for the whole product: a list that repeats a tuple leaves more than P - n.
+            const DOMAIN &d0 = net.domD[rel.domaines[0]], &d1 = net.domD[rel.domaines[1]];
+            std::vector<int> premier0(d0.size), premier1(d1.size);
+            for (int a = 0; a < d0.size; ++a) premier0[a] = premierIndice(index[rel.domaines[0]], d0.val[a]);
+            for (int b = 0; b < d1.size; ++b) premier1[b] = premierIndice(index[rel.domaines[1]], d1.val[b]);
+            std::vector<std::uint8_t> listee(static_cast<size_t>(d0.size) * d1.size, 0);
+            for (int t = 0; t < tt[i].nb_tuples; ++t) {
+                const int* u = tt[i].tuples.data() + static_cast<size_t>(t) * 2;
+                listee[static_cast<size_t>(premierIndice(index[rel.domaines[0]], u[0])) * d1.size +
+                       premierIndice(index[rel.domaines[1]], u[1])] = 1;
+            }
             rel.tuples.clear();
             rel.tuples.reserve(static_cast<size_t>(rel.nb_tuples) * rel.arity);
             rel.nb_tuples = 0;
-            std::vector<int> t(rel.arity);
-            ajouter(static_cast<Ushort>(i), t.data(), 0, tt, net);
+            for (int a = 0; a < d0.size; ++a)
+                for (int b = 0; b < d1.size; ++b)
+                    if (!listee[static_cast<size_t>(premier0[a]) * d1.size + premier1[b]]) {
+                        rel.tuples.push_back(d0.val[a]);
+                        rel.tuples.push_back(d1.val[b]);
+                        ++rel.nb_tuples;
+                    }
         } else {
             rel.nb_tuples = tt[i].nb_tuples;
             rel.tuples.resize(static_cast<size_t>(rel.nb_tuples) * rel.arity);
@@ -235,6 +274,26 @@ void lireContraintes(Lecteur& in, Network& net) {
         }
         c.watch = c.variables.empty() ? 0 : c.variables[0];
         if (a > 2) indexerContrainteNaire(net, i);
+    }
+}
+
+// The bit rows of both ends of a finished matrix with `lignes` rows, and
+// each value's first support as its residue.
+void preparerSupports(REL& m, int lignes) {
+    const int n[2] = {lignes, m.nbCols};
+    for (int e = 0; e < 2; ++e) {
+        const int autre = n[1 - e], mots = (autre + 63) / 64;
+        m.mots[e] = mots;
+        m.lignes[e].assign(static_cast<size_t>(n[e]) * mots, 0);
+        m.residu[e].assign(n[e], static_cast<Ushort>(autre));
+        for (int a = 0; a < n[e]; ++a) {
+            std::uint64_t* ligne = m.lignes[e].data() + static_cast<size_t>(a) * mots;
+            for (int b = autre - 1; b >= 0; --b)
+                if (e == 0 ? m.at(a, b) : m.at(b, a)) {
+                    ligne[b >> 6] |= std::uint64_t{1} << (b & 63);
+                    m.residu[e][a] = static_cast<Ushort>(b);
+                }
+        }
     }
 }
 
@@ -286,6 +345,7 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
             }
     }
     net.nb_rel = static_cast<Ushort>(compteur);
+    for (int r = 0; r < compteur; ++r) preparerSupports(net.relDef[r], net.domD[net.relDef[r].dom1].size);
 }
 
 }  // namespace
@@ -360,7 +420,7 @@ void parseCSP(const std::string& texte, const std::string& nom, Network& net) {
     lireVariables(in, net);
     std::vector<TUPLES> tt;
     lireRelations(in, net, tt, index);
-    completerRelations(net, tt);
+    completerRelations(net, tt, index);
     lireContraintes(in, net);
     construireMatrices(net, index);
 }

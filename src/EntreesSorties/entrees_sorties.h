@@ -31,6 +31,8 @@ struct DOMAINE {
     std::vector<int> tab_val;       // the values: tab_val[j] = domD[dom].val[j]
     std::vector<int> ind_val_rest;  // permutation of 0..nbval-1, present values first
     int nbvalC = 0;                 // size of the current domain (set by the search)
+    std::vector<Ushort> pos_val;        // nbval + 1 entries: place of each value index in ind_val_rest
+    std::vector<std::uint64_t> bits;    // bit v set when value index v is in the current domain
 };
 using DOMAINES = std::vector<DOMAINE>;
 
@@ -51,6 +53,13 @@ struct REL {
     bool typeRel = false;   // always false: the cells mark allowed pairs
     int nbCols = 0;         // row length (size of dom2)
     std::vector<std::uint8_t> rel;  // row-major cells, 1 = allowed
+
+    // The same cells for the support test, seen from each end e of the pair
+    // (0: var1, 1: var2): one bit row per value of that end over the values
+    // of the other end, and the last support found for each value.
+    int mots[2] = {0, 0};                  // words of a bit row of end e
+    std::vector<std::uint64_t> lignes[2];  // lignes[e][a * mots[e] + w]
+    std::vector<Ushort> residu[2];         // residu[e][a]: a support of a, or the other end's nbval if none
 
     std::uint8_t at(int a, int b) const { return rel[static_cast<size_t>(a) * nbCols + b]; }
     std::uint8_t& at(int a, int b) { return rel[static_cast<size_t>(a) * nbCols + b]; }

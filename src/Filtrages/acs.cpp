@@ -1,5 +1,7 @@
 #include "Filtrages/acs.h"
 
+#include <bit>
+
 namespace {
 
 void enqueue(SearchState& s, Ushort x) {
@@ -15,22 +17,52 @@ Ushort dequeue(SearchState& s) {
     return x;
 }
 
+// Support of value a of end e of pair m in the current domain dj of the
+// other end: its residue if still present, else the first common bit of
+// a's row and dj's bit set, which becomes the residue.
+inline bool soutenuVite(REL& m, int e, const DOMAINE& dj, int a) {
+    Ushort& r = m.residu[e][a];
+    if (dj.pos_val[r] < dj.nbvalC) return true;
+    const int mots = m.mots[e];
+    const std::uint64_t* ligne = m.lignes[e].data() + static_cast<size_t>(a) * mots;
+    const std::uint64_t* dom = dj.bits.data();
+    for (int w = 0; w < mots; ++w)
+        if (const std::uint64_t x = ligne[w] & dom[w]) {
+            r = static_cast<Ushort>(w * 64 + std::countr_zero(x));
+            return true;
+        }
+    return false;
+}
+
+// The support test of the variant in use, on the pair m of i and j.
+template <bool Reference>
+inline bool soutenu(Network& net, REL& m, Ushort i, Ushort j, int a) {
+    if constexpr (Reference) return supp_reference(net, i, j, static_cast<Ushort>(a));
+    else return soutenuVite(m, i < j ? 0 : 1, net.realDom[j], a);
+}
+
 // Root revision of x against its neighbour y: removes the values of x without
 // support in y, queueing x at its first loss.  False when x is emptied.
+template <bool Reference>
 bool reviser(Network& net, SearchState& s, Ushort x, Ushort y) {
     DOMAINE& d = net.realDom[x];
+    REL& m = net.relDef[net.ref(x, y)];
     int p = 0;
     while (p < d.nbvalC) {
-        if (supp_suivant_ac8(net, x, y, static_cast<Ushort>(d.ind_val_rest[p]))) {
+        if (soutenu<Reference>(net, m, x, y, d.ind_val_rest[p])) {
             ++p;
             continue;
         }
-        --d.nbvalC;
+        switchDom(net, x, p, d.nbvalC - 1);
+        retirerDernier(d);
         if (d.nbvalC == 0) return false;
-        switchDom(net, x, p, d.nbvalC);
         if (!s.presente[x]) enqueue(s, x);
     }
     return true;
+}
+
+bool reviserVariante(Network& net, SearchState& s, Ushort x, Ushort y) {
+    return s.reference ? reviser<true>(net, s, x, y) : reviser<false>(net, s, x, y);
 }
 
 // First cut of i at the current level: save its size and stack it.
@@ -41,9 +73,46 @@ void trailer(Network& net, SearchState& s, Ushort i) {
     s.present_future[s.level][i] = 1;
 }
 
+// Revision of each future neighbour of j against j after a decision.
+template <bool Reference>
+bool propagerMac(Network& net, SearchState& s, Ushort j) {
+    VOISIN& g = net.graphe[j];
+    for (int k = 0; k < g.degre; ++k) {
+        const Ushort i = g.tab_voisins[k];
+        DOMAINE& d = net.realDom[i];
+        const int r = net.ref(i, j);
+        REL& m = net.relDef[r];
+        int p = 0;
+        while (p < d.nbvalC) {
+            if (soutenu<Reference>(net, m, i, j, d.ind_val_rest[p])) {
+                ++p;
+                continue;
+            }
+            std::uint8_t& flag = s.active[pairKey(i, j)];
+            if (!flag) {
+                flag = 1;
+                ++s.nbActive;
+            }
+            switchDom(net, i, p, d.nbvalC - 1);
+            // A variable waiting in the queue has already been trailed at this level.
+            if (!s.presente[i]) {
+                enqueue(s, i);
+                if (!s.present_future[s.level][i]) trailer(net, s, i);
+            }
+            retirerDernier(d);
+            if (d.nbvalC == 0) {
+                int& w = g.weight[i];
+                w = static_cast<int>(static_cast<unsigned>(w) + 1u);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
-bool supp_suivant_ac8(const Network& net, Ushort i, Ushort j, Ushort a) {
+bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
     const REL& m = net.relDef[net.ref(i, j)];
     const DOMAINE& dj = net.realDom[j];
     const int n = dj.nbvalC;
@@ -61,11 +130,17 @@ bool supp_suivant_ac8(const Network& net, Ushort i, Ushort j, Ushort a) {
     return false;
 }
 
+bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a) {
+    return soutenuVite(net.relDef[net.ref(i, j)], i < j ? 0 : 1, net.realDom[j], a);
+}
+
 void switchDom(Network& net, int v, int pos1, int pos2) {
-    std::vector<int>& t = net.realDom[v].ind_val_rest;
-    const int tmp = t[pos1];
-    t[pos1] = t[pos2];
-    t[pos2] = tmp;
+    DOMAINE& d = net.realDom[v];
+    const int a = d.ind_val_rest[pos1], b = d.ind_val_rest[pos2];
+    d.ind_val_rest[pos1] = b;
+    d.ind_val_rest[pos2] = a;
+    d.pos_val[b] = static_cast<Ushort>(pos1);
+    d.pos_val[a] = static_cast<Ushort>(pos2);
 }
 
 bool InitAc8File(Network& net, SearchState& s) {
@@ -75,7 +150,7 @@ bool InitAc8File(Network& net, SearchState& s) {
     for (int i = 0; i < net.nb_var; ++i) {
         const VOISIN& g = net.graphe[i];
         for (int k = 0; k < g.degre; ++k)
-            if (!reviser(net, s, static_cast<Ushort>(i), g.tab_voisins[k])) return false;
+            if (!reviserVariante(net, s, static_cast<Ushort>(i), g.tab_voisins[k])) return false;
     }
     return true;
 }
@@ -83,7 +158,7 @@ bool InitAc8File(Network& net, SearchState& s) {
 bool PropagerAc8File(Network& net, SearchState& s, Ushort j) {
     const VOISIN& g = net.graphe[j];
     for (int k = 0; k < g.degre; ++k)
-        if (!reviser(net, s, g.tab_voisins[k], j)) return false;
+        if (!reviserVariante(net, s, g.tab_voisins[k], j)) return false;
     return true;
 }
 
@@ -94,36 +169,7 @@ bool ac8File(Network& net, SearchState& s) {
 }
 
 bool PropagerAc8MacFile(Network& net, SearchState& s, Ushort j) {
-    VOISIN& g = net.graphe[j];
-    for (int k = 0; k < g.degre; ++k) {
-        const Ushort i = g.tab_voisins[k];
-        DOMAINE& d = net.realDom[i];
-        int p = 0;
-        while (p < d.nbvalC) {
-            if (supp_suivant_ac8(net, i, j, static_cast<Ushort>(d.ind_val_rest[p]))) {
-                ++p;
-                continue;
-            }
-            std::uint8_t& flag = s.active[pairKey(i, j)];
-            if (!flag) {
-                flag = 1;
-                ++s.nbActive;
-            }
-            switchDom(net, i, p, d.nbvalC - 1);
-            // A variable waiting in the queue has already been trailed at this level.
-            if (!s.presente[i]) {
-                enqueue(s, i);
-                if (!s.present_future[s.level][i]) trailer(net, s, i);
-            }
-            --d.nbvalC;
-            if (d.nbvalC == 0) {
-                int& w = g.weight[i];
-                w = static_cast<int>(static_cast<unsigned>(w) + 1u);
-                return false;
-            }
-        }
-    }
-    return true;
+    return s.reference ? propagerMac<true>(net, s, j) : propagerMac<false>(net, s, j);
 }
 
 bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
@@ -133,14 +179,14 @@ bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
     s.Liste_ac8_var[1] = x;
     DOMAINE& dx = net.realDom[x];
     const int taille = dx.nbvalC;
-    dx.nbvalC = 1;
+    changerTaille(dx, 1);
     while (s.tete != s.queue) {
         if (!PropagerAc8MacFile(net, s, dequeue(s))) {
-            dx.nbvalC = taille;
+            changerTaille(dx, taille);
             while (s.tete != s.queue) dequeue(s);
             return false;
         }
     }
-    dx.nbvalC = taille;
+    changerTaille(dx, taille);
     return true;
 }

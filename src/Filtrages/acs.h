@@ -6,10 +6,15 @@
 // variable towards the emptied one.
 #pragma once
 
+#include "Filtrages/domaine.h"
 #include "mac.h"
 
-// Some value of j's current domain is compatible with value index a of i.
-bool supp_suivant_ac8(const Network& net, Ushort i, Ushort j, Ushort a);
+// Some value of j's current domain is compatible with value index a of i:
+// the last support found, then the bit row of a against j's bit set.
+bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a);
+// The same by a scan of j's current domain from position 0, one matrix cell
+// per value: the plain variant, for the bench and the tests.
+bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a);
 
 // Root filtering: revise every variable against each neighbour, then run the
 // queue.  Both return false when a domain became empty.

@@ -42,7 +42,7 @@ Instance randomInstance(std::mt19937& rng, const GenParams& p) {
     for (int d = 0; d < nd; ++d) {
         int size = chance(0.04) ? 0 : uni(1, p.maxDomainSize);
         std::set<int> vals;
-        while (static_cast<int>(vals.size()) < size) vals.insert(uni(-3, 12));
+        while (static_cast<int>(vals.size()) < size) vals.insert(uni(-3, p.maxValue));
         std::vector<int> v(vals.begin(), vals.end());
         std::shuffle(v.begin(), v.end(), rng);
         inst.domains.push_back(v);

@@ -30,6 +30,7 @@ struct Instance {
 struct GenParams {
     int minVars = 2, maxVars = 9;
     int maxDomainSize = 4;  // sizes 0..max (0 rarely)
+    int maxValue = 12;      // values drawn in -3..maxValue: at least maxDomainSize + 4 - 1
     double density = 0.5;   // chance for each pair of variables to be constrained
     double tightness = 0.5; // chance for each pair of values to be listed
     double repeatPair = 0.15;  // chance for a second constraint on a constrained pair

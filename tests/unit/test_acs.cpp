@@ -63,8 +63,15 @@ bool decider(Network& net, SearchState& s, int level, Ushort x) {
 }
 
 void placerEnTete(Network& net, int x, int valeur) {
-    std::vector<int>& t = net.realDom[x].ind_val_rest;
-    std::swap(t[0], *std::find(t.begin(), t.end(), valeur));
+    const std::vector<int>& t = net.realDom[x].ind_val_rest;
+    switchDom(net, x, 0, static_cast<int>(std::find(t.begin(), t.end(), valeur) - t.begin()));
+}
+
+// Both support tests: the fast one and the plain scan.
+bool lesDeux(Network& net, Ushort i, Ushort j, Ushort a) {
+    const bool vite = supp_suivant_ac8(net, i, j, a), simple = supp_reference(net, i, j, a);
+    EXPECT_EQ(vite, simple) << i << " " << j << " " << a;
+    return vite;
 }
 
 }  // namespace
@@ -81,17 +88,47 @@ TEST(SupportTest, ReadsTheMatrixTransposedFromTheLargerVariable) {
         {1, 0, 0, false},
     };
     for (const Cas& c : cas)
-        EXPECT_EQ(supp_suivant_ac8(net, c.i, c.j, c.a), c.attendu) << c.i << " " << c.j << " " << c.a;
+        EXPECT_EQ(lesDeux(net, c.i, c.j, c.a), c.attendu) << c.i << " " << c.j << " " << c.a;
 }
 
 TEST(SupportTest, SeesOnlyTheCurrentDomainOfTheNeighbour) {
     Network net = lire(ASYMETRIQUE);
     SearchState s;
     preparerRun(net, s);
-    net.realDom[1].nbvalC = 1;  // variable 1 holds value 0 only
-    EXPECT_FALSE(supp_suivant_ac8(net, 0, 1, 0));
-    net.realDom[1].nbvalC = 0;
-    EXPECT_FALSE(supp_suivant_ac8(net, 0, 1, 0));
+    changerTaille(net.realDom[1], 1);  // variable 1 holds value 0 only
+    EXPECT_FALSE(lesDeux(net, 0, 1, 0));
+    EXPECT_TRUE(lesDeux(net, 1, 0, 1));  // a value outside the domain still has its supports
+    changerTaille(net.realDom[1], 0);
+    EXPECT_FALSE(lesDeux(net, 0, 1, 0));
+    changerTaille(net.realDom[1], 2);  // given back
+    EXPECT_TRUE(lesDeux(net, 0, 1, 0));
+}
+
+TEST(SupportTest, FindsAnotherSupportOnceTheLastOneFoundHasGone) {
+    // Variable 0 on {0, 1}, variable 1 on 0..129 (three words of bits);
+    // value 0 of variable 0 is compatible with 5, 64 and 129 only.
+    std::string texte = "?\n2\n0 2 0 1\n1 130";
+    for (int v = 0; v < 130; ++v) texte += " " + std::to_string(v);
+    texte += "\n2\n0 0\n1 1\n1\n0 1 2 0 1 3 0 5 0 64 0 129\n1\n2 0 1 0\n";
+    Network net = lire(texte);
+    SearchState s;
+    preparerRun(net, s);
+    DOMAINE& d = net.realDom[1];
+    // Values leave from the front, each swapped to the end and cut: the
+    // residue goes 5 -> 64 -> 129 -> none, and back when they return.
+    struct Cas { int retire; bool attendu; };
+    const Cas cas[] = {{5, true}, {64, true}, {129, false}};
+    for (const Cas& c : cas) {
+        EXPECT_TRUE(lesDeux(net, 0, 1, 0));
+        const int p = d.pos_val[c.retire];
+        switchDom(net, 1, p, d.nbvalC - 1);
+        retirerDernier(d);
+        EXPECT_EQ(lesDeux(net, 0, 1, 0), c.attendu) << c.retire;
+        EXPECT_FALSE(lesDeux(net, 0, 1, 1));
+    }
+    changerTaille(d, 130);
+    EXPECT_TRUE(lesDeux(net, 0, 1, 0));
+    for (int v = 0; v < 130; ++v) EXPECT_EQ(lesDeux(net, 1, 0, static_cast<Ushort>(v)), v == 5 || v == 64 || v == 129) << v;
 }
 
 TEST(RootFilteringTest, RemovesUnsupportedValuesWithoutSkippingTheSwappedOne) {

@@ -1,0 +1,42 @@
+// A variable's current domain: the first nbvalC entries of ind_val_rest (a
+// sparse set over the value indexes), with pos_val, the place of each value
+// in ind_val_rest, and bits, the same set as a bit set.  Every change of
+// nbvalC goes through these functions, so that the three stay in step.
+#pragma once
+
+#include <cstdint>
+
+#include "EntreesSorties/entrees_sorties.h"
+
+// pos_val of the sentinel value index nbval: never below nbvalC.
+constexpr Ushort ABSENT = 0xFFFF;
+
+inline int motsDomaine(int nbval) { return (nbval + 63) / 64; }
+
+// Whole declared domain, in the order of ind_val_rest.
+inline void remplirDomaine(DOMAINE& d) {
+    d.nbvalC = d.nbval;
+    d.pos_val.assign(static_cast<size_t>(d.nbval) + 1, ABSENT);
+    for (int p = 0; p < d.nbval; ++p) d.pos_val[d.ind_val_rest[p]] = static_cast<Ushort>(p);
+    d.bits.assign(static_cast<size_t>(motsDomaine(d.nbval)), 0);
+    for (int v = 0; v < d.nbval; ++v) d.bits[v >> 6] |= std::uint64_t{1} << (v & 63);
+}
+
+// The last value of the current domain leaves it.
+inline void retirerDernier(DOMAINE& d) {
+    const int v = d.ind_val_rest[--d.nbvalC];
+    d.bits[v >> 6] &= ~(std::uint64_t{1} << (v & 63));
+}
+
+// The current domain becomes the first `taille` entries of ind_val_rest.
+inline void changerTaille(DOMAINE& d, int taille) {
+    for (int p = taille; p < d.nbvalC; ++p) {
+        const int v = d.ind_val_rest[p];
+        d.bits[v >> 6] &= ~(std::uint64_t{1} << (v & 63));
+    }
+    for (int p = d.nbvalC; p < taille; ++p) {
+        const int v = d.ind_val_rest[p];
+        d.bits[v >> 6] |= std::uint64_t{1} << (v & 63);
+    }
+    d.nbvalC = taille;
+}
