@@ -21,11 +21,13 @@ void initialisation(Network& net, SearchState& s) {
     s.var_instancie.assign(niveaux, 0);
     s.coupe.assign(niveaux, 0);
     s.future_fc.assign(niveaux, PILE_VAR{});
-    s.present_future.assign(niveaux, {});
-    for (size_t l = 0; l < niveaux; ++l) {
-        s.future_fc[l].var.assign(niveaux, 0);
-        s.present_future[l].assign(n, 0);
-    }
+    // A variable's entries on the levels in use save strictly decreasing
+    // sizes: at most nbval of them.
+    size_t places = 2;
+    for (int i = 0; i < n; ++i) places += net.realDom[i].nbval;
+    s.trail.assign(places, 0);
+    s.trail_sommet = 0;
+    s.niveau_trail.assign(n, -1);
     s.instancie.assign(n, 0);
     s.racine.assign(n, 0);
     s.sol.assign(n, -1);
@@ -39,19 +41,27 @@ void initialisation(Network& net, SearchState& s) {
         DOMAINE& d = net.realDom[i];
         remplirDomaine(d);
         s.reductions_vals[i].assign(static_cast<size_t>(d.nbval) + 1, 0);
-        const VOISIN& g = net.graphe[i];
+        VOISIN& g = net.graphe[i];
         s.voisins_lus[i].assign(g.tab_voisins.begin(), g.tab_voisins.begin() + g.degre);
+        // Weight slots in the order of the list: the order of the weight file.
+        std::vector<int> poids(g.tab_voisins.size());
+        for (size_t k = 0; k < poids.size(); ++k) {
+            poids[k] = g.weight[g.arcs[k].lu];
+            g.arcs[k].lu = static_cast<Ushort>(k);
+        }
+        g.weight = std::move(poids);
     }
 }
 
 void undo_reduction(Network& net, SearchState& s) {
     PILE_VAR& f = s.future_fc[s.level];
-    std::vector<std::uint8_t>& presents = s.present_future[s.level];
+    if (f.sommet == 0) return;
     while (f.sommet != 0) {
-        const Ushort i = f.var[f.sommet--];
-        presents[i] = 0;
+        const Ushort i = s.trail[f.debut + f.sommet--];
+        s.niveau_trail[i] = -1;
         changerTaille(net.realDom[i], s.reductions_vals[i][s.reductions_sommet[i]--]);
     }
+    s.trail_sommet = f.debut;
 }
 
 void update_current_domain(Network& net, SearchState& s) {
@@ -72,7 +82,7 @@ static float quotient(const Network& net, int i) {
     for (int k = 0; k < g.degre; ++k) {
         const Ushort voisin = g.tab_voisins[k];
         valDom += net.realDom[voisin].nbval;
-        valW += static_cast<std::uint32_t>(g.weight[voisin]);
+        valW += static_cast<std::uint32_t>(g.weight[g.arcs[k].lu]);
     }
     if (valW == 0) return std::numeric_limits<float>::infinity();
     return static_cast<float>(net.realDom[i].nbval + valDom) / static_cast<float>(valW);
@@ -107,19 +117,23 @@ void choix_de_variable(Network& net, SearchState& s) {
     s.nbvalSuppr[s.var_elu] = net.realDom[s.var_elu].nbvalC;
 }
 
+// var leaves the future part of each neighbour's list: it changes places
+// with the neighbour's last future neighbour, arcs included, and both
+// back links (arcs[].place) follow.
 void mettre_a_jour_degre(Network& net, SearchState& s) {
     const Ushort var = s.var;
-    const VOISIN& g = net.graphe[var];
+    VOISIN& g = net.graphe[var];
     for (int k = 0; k < g.degre; ++k) {
         const Ushort j1 = g.tab_voisins[k];
         VOISIN& gj = net.graphe[j1];
-        const Ushort posvar = net.mat(var, j1);
+        const Ushort posvar = g.arcs[k].place;
         const Ushort posfin = --gj.degre;
         const Ushort varfin = gj.tab_voisins[posfin];
-        net.mat(var, j1) = net.mat(varfin, j1);
-        net.mat(varfin, j1) = posvar;
         gj.tab_voisins[posvar] = varfin;
         gj.tab_voisins[posfin] = var;
+        std::swap(gj.arcs[posvar], gj.arcs[posfin]);
+        net.graphe[varfin].arcs[gj.arcs[posvar].place].place = posvar;
+        g.arcs[k].place = posfin;
     }
 }
 
@@ -203,7 +217,7 @@ void label(Network& net, SearchState& s) {
             s.sol[var] = v;
             if (verifierSolution(net, s, var)) {
                 for (int k = coupes.sommet; k >= 1; --k) {
-                    const Ushort u = coupes.var[k];
+                    const Ushort u = entreeTrail(s, s.niveau, k);
                     if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
                     s.sol[u] = net.realDom[u].ind_val_rest[0];
                     s.instancie[u] = 1;
@@ -217,7 +231,7 @@ void label(Network& net, SearchState& s) {
             }
             if (!s.consistent) {
                 for (int k = coupes.sommet; k >= 1; --k) {
-                    const Ushort u = coupes.var[k];
+                    const Ushort u = entreeTrail(s, s.niveau, k);
                     if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
                     s.instancie[u] = 0;
                     s.sol[u] = -1;
@@ -238,7 +252,7 @@ void label(Network& net, SearchState& s) {
 void propager_singleton_valeur(Network& net, SearchState& s) {
     const PILE_VAR& coupes = s.future_fc[s.niveau];
     for (int k = coupes.sommet; k >= 1; --k) {
-        const Ushort u = coupes.var[k];
+        const Ushort u = entreeTrail(s, s.niveau, k);
         if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
         s.var = u;
         mettre_a_jour_degre(net, s);
@@ -364,12 +378,12 @@ static bool lireNombre(std::FILE* f, int& valeur) {
     return true;
 }
 
-// Loads graphe[i].weight[w] for each variable i and each of its neighbours w,
-// in the reader's order.
+// The weight of each variable i towards each of its neighbours, in the
+// order of voisins_lus: the order of the weight slots.
 bool importerPoids(Network& net, const SearchState& s, std::FILE* f) {
     for (int i = 0; i < net.nb_var; ++i)
-        for (Ushort w : s.voisins_lus[i])
-            if (!lireNombre(f, net.graphe[i].weight[w])) return false;
+        for (size_t k = 0; k < s.voisins_lus[i].size(); ++k)
+            if (!lireNombre(f, net.graphe[i].weight[k])) return false;
     return true;
 }
 
@@ -381,8 +395,8 @@ static std::vector<int> sauverPoids(const Network& net, const SearchState& s) {
     std::vector<int> inc(net.nb_var, 0);
     for (int i = 0; i < net.nb_var; ++i) {
         std::int64_t somme = 0;
-        for (Ushort w : s.voisins_lus[i]) {
-            const int poids = net.graphe[i].weight[w];
+        for (size_t k = 0; k < s.voisins_lus[i].size(); ++k) {
+            const int poids = net.graphe[i].weight[k];
             std::fprintf(f, "%d ", poids);
             somme += poids;
         }
@@ -403,7 +417,7 @@ static void sauverActivite(const Network& net, const SearchState& s, const std::
     std::fprintf(poids, "%d\n", s.nbActive);
     for (int c = 0; c < net.nb_ctr; ++c) {
         const Ushort x = net.ctr[c].variables[0], y = net.ctr[c].variables[1];
-        if (!s.active[pairKey(x, y)]) continue;
+        if (!s.active[net.ctr[c].paire]) continue;
         const std::int64_t produit = static_cast<std::int64_t>(inc[y]) * inc[x];
         std::fprintf(act, "%d ", c);
         std::fprintf(poids, "%d ", static_cast<std::int32_t>(static_cast<std::uint32_t>(produit)));
@@ -416,7 +430,7 @@ void preparerRun(Network& net, SearchState& s) {
     initialisation(net, s);
     const double n = net.nb_var;
     s.MAX = static_cast<float>(n * n * n);
-    s.active.assign(2 * static_cast<std::uint64_t>(net.nb_var) * (net.nb_var > 0 ? net.nb_var - 1u : 0u), 0);
+    s.active.assign(net.nb_rel, 0);
     s.nbActive = 0;
     s.decisions = 0;
 }

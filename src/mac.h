@@ -13,17 +13,20 @@
 
 #include "EntreesSorties/entrees_sorties.h"
 
-// One level's stack of variables, 1-based: var[1..sommet] are in use.
+// One level's stack of variables: its entries are trail[debut + 1 ..
+// debut + sommet] of the search state.  Only the level in work grows, so
+// the levels' stacks lie one after the other in the trail.
 struct PILE_VAR {
-    int sommet = 0;           // index of the top entry, 0 when empty
-    std::vector<Ushort> var;  // nb_var + 1 entries
+    int debut = 0;   // slot before the level's first entry
+    int sommet = 0;  // number of entries, 0 when empty
 };
 
 // The whole state of one search.  Levels are entries of var_instancie: root
 // levels 0..level0-1 (variables of degree 0 or 1 set aside), then decision
 // levels, each followed by the singleton levels of the variables its
 // propagation fixed (coupe true).  Tables indexed by level have nb_var + 1
-// entries: each variable is recorded on at most one level.
+// entries: each variable is recorded on at most one level.  Nothing has
+// nb_var entries per level: the state is linear in the instance.
 struct SearchState {
     // Levels and the variable in work.
     int level = 0;       // number of completed levels; var_instancie[level] is in work
@@ -43,7 +46,9 @@ struct SearchState {
     // Trail: per level, the variables whose domains that level's propagation
     // cut; per variable, the stack of its sizes before each such cut.
     std::vector<PILE_VAR> future_fc;                      // per level
-    std::vector<std::vector<std::uint8_t>> present_future;  // [level][variable]: on future_fc[level]
+    std::vector<Ushort> trail;                            // the levels' stacks; slot 0 unused
+    int trail_sommet = 0;                                 // last slot in use
+    std::vector<int> niveau_trail;                        // per variable: level of its last entry, -1 once undone
     std::vector<std::vector<Ushort>> reductions_vals;     // per variable, 1-based, nbval + 1 entries
     std::vector<Ushort> reductions_sommet;                // per variable: top of reductions_vals
 
@@ -57,7 +62,7 @@ struct SearchState {
     // Variable ordering.
     float MAX = 0;  // bound of the first pass of the choice: nb_var^3
 
-    // Activity: one flag per pair of variables, at pairKey(u, v).
+    // Activity: one flag per constrained pair, at its index in relDef.
     std::vector<std::uint8_t> active;
     int nbActive = 0;  // number of flags set
 
@@ -71,11 +76,15 @@ struct SearchState {
     std::clock_t searchClock = 0; // CPU time of the search phase of the last run
 };
 
-// Index of the unordered pair {u, v} (u != v) in SearchState::active.
-inline std::uint64_t pairKey(int u, int v) {
-    const std::uint64_t M = static_cast<std::uint64_t>(u > v ? u : v), m = static_cast<std::uint64_t>(u > v ? v : u);
-    return 2 * M * (M - 1) + m;
-}
+// Index of the unordered pair {u, v} of neighbours in SearchState::active
+// (the same for both orders), by a scan of u's list.
+inline int pairKey(const Network& net, int u, int v) { return net.ref(u, v); }
+
+// Entry k (1-based) of the stack of `level`.
+inline Ushort entreeTrail(const SearchState& s, int level, int k) { return s.trail[s.future_fc[level].debut + k]; }
+
+// v is on the stack of the level in work.
+inline bool present_future(const SearchState& s, int level, Ushort v) { return s.niveau_trail[v] == level; }
 
 // Exit status of a run that found (or proved the existence of) a solution.
 constexpr int STATUS_SOLUTION = 10;

@@ -13,8 +13,32 @@
 #include <cstdlib>
 #include <new>
 #include <string_view>
+#include <unordered_map>
 
 #include "Convertisseur/transfo.h"
+
+int Network::position(int u, int v) const {
+    const std::vector<Ushort>& l = graphe[u].tab_voisins;
+    for (size_t k = 0; k < l.size(); ++k)
+        if (l[k] == v) return static_cast<int>(k);
+    return -1;
+}
+
+Ushort Network::mat(int u, int v) const {
+    const int k = position(u, v);
+    return k < 0 ? NO_POSITION : graphe[u].arcs[k].place;
+}
+
+int Network::ref(int u, int v) const {
+    const int k = position(u, v);
+    return k < 0 ? -1 : graphe[u].arcs[k].paire;
+}
+
+int& Network::weight(int u, int v) {
+    const int k = position(u, v);
+    if (k < 0) throw std::out_of_range("weight of two non-neighbours");
+    return graphe[u].weight[graphe[u].arcs[k].lu];
+}
 
 void memError() {
     std::printf("Out of memory\n");
@@ -145,12 +169,9 @@ void lireVariables(Lecteur& in, Network& net) {
     net.realDom.resize(V);
     net.vars.resize(V);
     net.graphe.resize(V);
-    net.matrice.assign(static_cast<size_t>(V) * V, NO_POSITION);
-    net.relRef.assign(static_cast<size_t>(V) * V, -1);
     for (int i = 0; i < V; ++i) {
         in.record = i;
         VOISIN& g = net.graphe[i];
-        g.weight.assign(V, 0);
         g.degre = 0;
         in.number("variable number");
         int d = in.reference("domain", net.nb_dom, "domains");
@@ -301,16 +322,21 @@ void preparerSupports(REL& m, int lignes) {
 void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
     net.relDef.assign(1, REL{});
     int compteur = 0;
+    std::unordered_map<std::uint32_t, int> paires;  // (u << 16 | v) -> index in relDef, u < v
+    paires.reserve(static_cast<size_t>(net.nb_ctr) * 2);
     for (int i = 0; i < net.nb_ctr; ++i) {
-        const CONSTRAINTS& c = net.ctr[i];
+        CONSTRAINTS& c = net.ctr[i];
         const TUPLES& rel = net.tabTuples[c.nbRel];
         for (int j = 0; j < rel.arity; ++j)
             for (int k = j + 1; k < rel.arity; ++k) {
                 int p = j, q = k;
                 if (c.variables[j] > c.variables[k]) std::swap(p, q);
                 const int u = c.variables[p], v = c.variables[q];
-                const int y = net.ref(u, v);
+                const std::uint32_t cle = static_cast<std::uint32_t>(u) << 16 | static_cast<std::uint32_t>(v);
+                const auto trouvee = paires.find(cle);
+                const int y = trouvee == paires.end() ? -1 : trouvee->second;
                 const int s = compteur;
+                if (rel.arity == 2) c.paire = y != -1 ? y : s;
                 REL& m = net.relDef[s];
                 const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
                 m.nbCols = dq.size;
@@ -330,16 +356,16 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
                     intersection(&net.relDef[y], &net.relDef[s], net);
                     continue;
                 }
-                net.ref(u, v) = net.ref(v, u) = s;
+                paires.emplace(cle, s);
                 VOISIN &gu = net.graphe[u], &gv = net.graphe[v];
-                net.mat(v, u) = gu.degre;
+                gu.arcs.push_back(ARC{s, gv.degre, gu.degre});
+                gv.arcs.push_back(ARC{s, gu.degre, gv.degre});
                 gu.tab_voisins.push_back(static_cast<Ushort>(v));
                 ++gu.degre;
-                gu.weight[v] = 1;
-                net.mat(u, v) = gv.degre;
+                gu.weight.push_back(1);
                 gv.tab_voisins.push_back(static_cast<Ushort>(u));
                 ++gv.degre;
-                gv.weight[u] = 1;
+                gv.weight.push_back(1);
                 ++compteur;
                 net.relDef.emplace_back();
             }
@@ -467,9 +493,7 @@ void writeCSP(const char* nomFic, const Network& net) {
                 if (m.at(a, b)) std::fprintf(f, " %d %d", d1.val[a], d2.val[b]);
         std::fputc('\n', f);
     }
-    int paires = 0;
-    for (int u = 0; u < net.nb_var; ++u)
-        for (int v = u + 1; v < net.nb_var; ++v) paires += net.ref(u, v) != -1;
+    const int paires = net.nb_rel;
     std::fprintf(f, "%d\n", paires);
     for (int k = 0; k < paires; ++k) std::fprintf(f, "2 %d %d %d\n", net.relDef[k].var1, net.relDef[k].var2, k);
     std::fclose(f);

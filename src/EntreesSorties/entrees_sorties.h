@@ -2,9 +2,10 @@
 //
 // The network is built once by readCSP from the instance text format (or
 // from an XML instance, converted first) and then only read by the solver,
-// except for the current domains, the neighbour lists with their positions
-// in `matrice`, the constraint weights and the watches, which the search
-// updates in place.
+// except for the current domains, the neighbour lists with their arcs, the
+// constraint weights, the residues and the watches, which the search
+// updates in place.  Everything is stored by variable, by neighbour or by
+// constrained pair: the size is linear in the instance.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 using Ushort = std::uint16_t;
 using Ulong = unsigned long;
 
-constexpr Ushort NO_POSITION = 0xFFFF;  // `matrice` cell of two non-neighbours
+constexpr Ushort NO_POSITION = 0xFFFF;  // position of a variable in the list of a non-neighbour
 
 // A declared domain: one record of the domains block.
 struct DOMAIN {
@@ -36,11 +37,20 @@ struct DOMAINE {
 };
 using DOMAINES = std::vector<DOMAINE>;
 
-// One variable's place in the constraint graph.
+// The link from a variable to the neighbour at one position of its list.
+struct ARC {
+    int paire = 0;     // the pair's matrix in relDef
+    Ushort place = 0;  // position of the variable in the neighbour's list
+    Ushort lu = 0;     // slot of the weight towards the neighbour in `weight`
+};
+
+// One variable's place in the constraint graph.  tab_voisins and arcs are
+// permuted together by the degree upkeep; weight is not.
 struct VOISIN {
     Ushort degre = 0;                // number of future neighbours (front of tab_voisins)
     std::vector<Ushort> tab_voisins; // neighbour numbers; future ones first
-    std::vector<int> weight;         // weight[w]: weight of the constraint towards w
+    std::vector<ARC> arcs;           // arcs[k]: the link to tab_voisins[k]
+    std::vector<int> weight;         // per slot: weight of the constraint towards that neighbour
 };
 
 // Compatibility matrix of one constrained pair var1 < var2: rows are value
@@ -81,6 +91,7 @@ struct CONSTRAINTS {
     std::vector<Ushort> variables;  // the scope, in file order
     int nbRel = 0;                  // number of the relation used
     Ushort watch = 0;               // watched variable of the solution check
+    int paire = -1;                 // arity 2: the pair's matrix in relDef
     std::vector<int> tabInd;        // arity > 2 only: start of each first value's run of tuples
 };
 
@@ -97,8 +108,6 @@ struct Network {
     Ushort nb_var = 0;                // number of variables
     DOMAINES realDom;                 // each variable's domain
     std::vector<VOISIN> graphe;       // the constraint graph
-    std::vector<Ushort> matrice;      // nb_var x nb_var: matrice[u][v] = position of u in v's list
-    std::vector<int> relRef;          // nb_var x nb_var: index in relDef of the pair, -1 if none
     Ushort nb_rel = 0;                // number of constrained pairs
     std::vector<REL> relDef;          // one matrix per pair, plus a spare entry at nb_rel
     std::vector<TUPLES> tabTuples;    // the allowed tuples of each relation of the file
@@ -106,10 +115,15 @@ struct Network {
     std::vector<CONSTRAINTS> ctr;     // the constraints in file order
     std::vector<VARCTR> vars;         // per variable, its constraints of arity > 2
 
-    Ushort& mat(int u, int v) { return matrice[static_cast<size_t>(u) * nb_var + v]; }
-    Ushort mat(int u, int v) const { return matrice[static_cast<size_t>(u) * nb_var + v]; }
-    int& ref(int u, int v) { return relRef[static_cast<size_t>(u) * nb_var + v]; }
-    int ref(int u, int v) const { return relRef[static_cast<size_t>(u) * nb_var + v]; }
+    // Lookups by a scan of u's list, for the tests and the writer: the
+    // search follows the arcs instead.
+    int position(int u, int v) const;  // position of v in u's list, -1 if not a neighbour
+    // Position of u in v's list, NO_POSITION for two non-neighbours.
+    Ushort mat(int u, int v) const;
+    // Index in relDef of the pair {u, v}, -1 if none.
+    int ref(int u, int v) const;
+    // Weight of u's constraint towards its neighbour v.
+    int& weight(int u, int v);
 };
 
 // A file that breaks the instance text format.  The message names the block,

@@ -34,19 +34,38 @@ inline bool soutenuVite(REL& m, int e, const DOMAINE& dj, int a) {
     return false;
 }
 
+// The plain support test: j's current domain scanned from position 0, one
+// cell of m per value (m read by rows when i is its first end, by columns
+// otherwise).
+bool supportParBalayage(const REL& m, bool premier, const DOMAINE& dj, int a) {
+    const int n = dj.nbvalC;
+    if (n <= 0) return false;
+    const int* vals = dj.ind_val_rest.data();
+    const std::uint8_t* cells = m.rel.data();
+    if (premier) {
+        const std::uint8_t* row = cells + static_cast<size_t>(a) * m.nbCols;
+        for (int p = 0; p < n; ++p)
+            if (row[vals[p]]) return true;
+    } else {
+        for (int p = 0; p < n; ++p)
+            if (cells[static_cast<size_t>(vals[p]) * m.nbCols + a]) return true;
+    }
+    return false;
+}
+
 // The support test of the variant in use, on the pair m of i and j.
 template <bool Reference>
-inline bool soutenu(Network& net, REL& m, Ushort i, Ushort j, int a) {
-    if constexpr (Reference) return supp_reference(net, i, j, static_cast<Ushort>(a));
+inline bool soutenu(const Network& net, REL& m, Ushort i, Ushort j, int a) {
+    if constexpr (Reference) return supportParBalayage(m, i < j, net.realDom[j], a);
     else return soutenuVite(m, i < j ? 0 : 1, net.realDom[j], a);
 }
 
 // Root revision of x against its neighbour y: removes the values of x without
 // support in y, queueing x at its first loss.  False when x is emptied.
 template <bool Reference>
-bool reviser(Network& net, SearchState& s, Ushort x, Ushort y) {
+bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     DOMAINE& d = net.realDom[x];
-    REL& m = net.relDef[net.ref(x, y)];
+    REL& m = net.relDef[paire];
     int p = 0;
     while (p < d.nbvalC) {
         if (soutenu<Reference>(net, m, x, y, d.ind_val_rest[p])) {
@@ -61,16 +80,19 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y) {
     return true;
 }
 
-bool reviserVariante(Network& net, SearchState& s, Ushort x, Ushort y) {
-    return s.reference ? reviser<true>(net, s, x, y) : reviser<false>(net, s, x, y);
+bool reviserVariante(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
+    return s.reference ? reviser<true>(net, s, x, y, paire) : reviser<false>(net, s, x, y, paire);
 }
 
 // First cut of i at the current level: save its size and stack it.
 void trailer(Network& net, SearchState& s, Ushort i) {
     s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(net.realDom[i].nbvalC);
     PILE_VAR& f = s.future_fc[s.level];
-    f.var[++f.sommet] = i;
-    s.present_future[s.level][i] = 1;
+    if (f.sommet == 0) f.debut = s.trail_sommet;
+    if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
+    s.trail[++s.trail_sommet] = i;
+    ++f.sommet;
+    s.niveau_trail[i] = s.level;
 }
 
 // Revision of each future neighbour of j against j after a decision.
@@ -80,7 +102,7 @@ bool propagerMac(Network& net, SearchState& s, Ushort j) {
     for (int k = 0; k < g.degre; ++k) {
         const Ushort i = g.tab_voisins[k];
         DOMAINE& d = net.realDom[i];
-        const int r = net.ref(i, j);
+        const int r = g.arcs[k].paire;
         REL& m = net.relDef[r];
         int p = 0;
         while (p < d.nbvalC) {
@@ -88,7 +110,7 @@ bool propagerMac(Network& net, SearchState& s, Ushort j) {
                 ++p;
                 continue;
             }
-            std::uint8_t& flag = s.active[pairKey(i, j)];
+            std::uint8_t& flag = s.active[r];
             if (!flag) {
                 flag = 1;
                 ++s.nbActive;
@@ -97,11 +119,11 @@ bool propagerMac(Network& net, SearchState& s, Ushort j) {
             // A variable waiting in the queue has already been trailed at this level.
             if (!s.presente[i]) {
                 enqueue(s, i);
-                if (!s.present_future[s.level][i]) trailer(net, s, i);
+                if (s.niveau_trail[i] != s.level) trailer(net, s, i);
             }
             retirerDernier(d);
             if (d.nbvalC == 0) {
-                int& w = g.weight[i];
+                int& w = g.weight[g.arcs[k].lu];
                 w = static_cast<int>(static_cast<unsigned>(w) + 1u);
                 return false;
             }
@@ -113,21 +135,7 @@ bool propagerMac(Network& net, SearchState& s, Ushort j) {
 }  // namespace
 
 bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
-    const REL& m = net.relDef[net.ref(i, j)];
-    const DOMAINE& dj = net.realDom[j];
-    const int n = dj.nbvalC;
-    if (n <= 0) return false;
-    const int* vals = dj.ind_val_rest.data();
-    const std::uint8_t* cells = m.rel.data();
-    if (i < j) {
-        const std::uint8_t* row = cells + static_cast<size_t>(a) * m.nbCols;
-        for (int p = 0; p < n; ++p)
-            if (row[vals[p]]) return true;
-    } else {
-        for (int p = 0; p < n; ++p)
-            if (cells[static_cast<size_t>(vals[p]) * m.nbCols + a]) return true;
-    }
-    return false;
+    return supportParBalayage(net.relDef[net.ref(i, j)], i < j, net.realDom[j], a);
 }
 
 bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a) {
@@ -150,7 +158,7 @@ bool InitAc8File(Network& net, SearchState& s) {
     for (int i = 0; i < net.nb_var; ++i) {
         const VOISIN& g = net.graphe[i];
         for (int k = 0; k < g.degre; ++k)
-            if (!reviserVariante(net, s, static_cast<Ushort>(i), g.tab_voisins[k])) return false;
+            if (!reviserVariante(net, s, static_cast<Ushort>(i), g.tab_voisins[k], g.arcs[k].paire)) return false;
     }
     return true;
 }
@@ -158,7 +166,7 @@ bool InitAc8File(Network& net, SearchState& s) {
 bool PropagerAc8File(Network& net, SearchState& s, Ushort j) {
     const VOISIN& g = net.graphe[j];
     for (int k = 0; k < g.degre; ++k)
-        if (!reviserVariante(net, s, g.tab_voisins[k], j)) return false;
+        if (!reviserVariante(net, s, g.tab_voisins[k], j, g.arcs[k].paire)) return false;
     return true;
 }
 

@@ -56,8 +56,12 @@ TEST(ReaderCli, FormatErrorsEndWithOneLineAndStatus255) {
 // Address-space limits and the sanitizers' shadow memory do not mix.
 TEST(ReaderCli, FailedAllocationIsOutOfMemory) {
     TempDir dir;
-    std::string instance = "?\n1\n0 1 0\n20000\n";
-    for (int i = 0; i < 20000; ++i) instance += std::to_string(i) + " 0\n";
+    // 65535 variables on 1000 values: each keeps its values, their order and
+    // their places, well over the 400 MB allowed.
+    std::string instance = "?\n1\n0 1000";
+    for (int v = 0; v < 1000; ++v) instance += " " + std::to_string(v);
+    instance += "\n65535\n";
+    for (int i = 0; i < 65535; ++i) instance += std::to_string(i) + " 0\n";
     instance += "0\n0\n";
     writeFile(dir / "current.txt", instance);
     writeFile(dir / "weight", "");

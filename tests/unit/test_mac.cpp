@@ -2,13 +2,16 @@
 // backtracking, and the outcomes of the search phase.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Filtrages/acs.h"
+#include "csp_gen.h"
 #include "mac.h"
 
 namespace {
@@ -66,7 +69,7 @@ TEST(ValueOrderTest, TriesPositionZeroThenFromTheEnd) {
         preparer(net, s);
         s.var_instancie[0] = 0;
         label(net, s);
-        EXPECT_EQ(net.graphe[0].weight[1], 1 + k) << k;
+        EXPECT_EQ(net.weight(0, 1), 1 + k) << k;
         if (k < 4) {
             EXPECT_TRUE(s.consistent) << k;
             EXPECT_EQ(s.sol[0], ordre[k]) << k;
@@ -102,12 +105,68 @@ TEST(DegreeUpkeepTest, TakesOutAndPutsBackThroughMatrice) {
     EXPECT_EQ(net.mat(2, 0), 0);
 }
 
+// Every arc's back link names the variable's own place in the neighbour's
+// list, with the same pair; the future neighbours of a variable still in
+// play are the front of its list (a variable taken out keeps its list).
+std::string liensIncoherents(const Network& net, const SearchState& s) {
+    for (int u = 0; u < net.nb_var; ++u) {
+        const VOISIN& g = net.graphe[u];
+        for (size_t k = 0; k < g.tab_voisins.size(); ++k) {
+            const VOISIN& h = net.graphe[g.tab_voisins[k]];
+            const ARC& a = g.arcs[k];
+            if (a.place >= h.tab_voisins.size() || h.tab_voisins[a.place] != u || h.arcs[a.place].paire != a.paire ||
+                h.arcs[a.place].place != k)
+                return "variable " + std::to_string(u) + " position " + std::to_string(k);
+            if (!s.instancie[u] && (k < g.degre) == (s.instancie[g.tab_voisins[k]] != 0))
+                return "future part of variable " + std::to_string(u);
+        }
+    }
+    return {};
+}
+
+TEST(DegreeUpkeepTest, BackLinksFollowEveryTakeOutAndPutBack) {
+    // A random network; variables are taken out in a random order and put
+    // back in the reverse one, as the search does.
+    std::mt19937 rng(99);
+    for (int essai = 0; essai < 20; ++essai) {
+        GenParams p;
+        p.minVars = 6;
+        p.maxVars = 14;
+        p.density = 0.6;
+        p.maxDomainSize = 3;
+        Network net = lire(randomInstance(rng, p).toText());
+        SearchState s;
+        preparer(net, s);
+        std::vector<Ushort> ordre(net.nb_var);
+        for (int i = 0; i < net.nb_var; ++i) ordre[i] = static_cast<Ushort>(i);
+        std::shuffle(ordre.begin(), ordre.end(), rng);
+        const std::vector<VOISIN> avant = net.graphe;
+        for (Ushort x : ordre) {
+            s.var = x;
+            mettre_a_jour_degre(net, s);
+            s.instancie[x] = 1;
+            ASSERT_EQ(liensIncoherents(net, s), "") << "after taking out " << x;
+        }
+        for (auto it = ordre.rbegin(); it != ordre.rend(); ++it) {
+            s.var = *it;
+            remettre_a_jour_degre(net, s);
+            s.instancie[*it] = 0;
+            ASSERT_EQ(liensIncoherents(net, s), "") << "after putting back " << *it;
+        }
+        for (int i = 0; i < net.nb_var; ++i) {
+            EXPECT_EQ(net.graphe[i].degre, avant[i].degre);
+            for (size_t k = 0; k < avant[i].tab_voisins.size(); ++k)
+                EXPECT_EQ(net.weight(i, avant[i].tab_voisins[k]), avant[i].weight[avant[i].arcs[k].lu]) << "weights stay with their neighbour";
+        }
+    }
+}
+
 TEST(ChoiceTest, WeightedDegreeRule) {
     struct Cas {
         const char* nom;
         int d;                          // domain size of the triangle
         std::vector<int> instancies;    // taken out beforehand, in this order
-        std::vector<std::array<int, 3>> poids;  // graphe[a].weight[b] = w
+        std::vector<std::array<int, 3>> poids;  // weight(a, b) = w
         float max;                      // 0: nb_var^3
         int attendu;
     };
@@ -132,8 +191,8 @@ TEST(ChoiceTest, WeightedDegreeRule) {
             s.instancie[x] = 1;
             s.var_instancie[s.level++] = static_cast<Ushort>(x);
         }
-        for (auto [a, b, w] : c.poids) net.graphe[a].weight[b] = w;
-        net.realDom[c.attendu].nbvalC = 1;
+        for (auto [a, b, w] : c.poids) net.weight(a, b) = w;
+        changerTaille(net.realDom[c.attendu], 1);
         choix_de_variable(net, s);
         EXPECT_EQ(s.var_elu, c.attendu) << c.nom;
         EXPECT_EQ(s.var_instancie[s.level], c.attendu) << c.nom;
@@ -146,7 +205,7 @@ TEST(ChoiceTest, VariableWithoutFutureNeighbourIsTakenWhenMet) {
     Network net = lire(reseau(3, 2, {{0, 1}}, true, egalite(2)));
     SearchState s;
     preparer(net, s);
-    net.graphe[0].weight[1] = 9;
+    net.weight(0, 1) = 9;
     choix_de_variable(net, s);
     EXPECT_EQ(s.var_elu, 2);
 }
@@ -195,9 +254,9 @@ TEST(BacktrackTest, SingletonLevelsArePoppedDownToTheDecision) {
     EXPECT_FALSE(s.consistent);
     EXPECT_EQ(s.level, 3);
     EXPECT_EQ(net.realDom[3].nbvalC, 0);
-    EXPECT_EQ(net.graphe[3].weight[4], 2);
-    EXPECT_EQ(net.graphe[3].weight[5], 2);
-    EXPECT_EQ(net.graphe[4].weight[3], 1);
+    EXPECT_EQ(net.weight(3, 4), 2);
+    EXPECT_EQ(net.weight(3, 5), 2);
+    EXPECT_EQ(net.weight(4, 3), 1);
 
     unlabel(net, s);  // 3 gets its size back, the singleton levels go
     EXPECT_EQ(net.realDom[3].nbvalC, 2);
@@ -272,11 +331,9 @@ TEST(SearchPhaseTest, Outcomes) {
 }
 
 TEST(SearchStateTest, CountersHoldEveryReachableLevel) {
-    // 65535 variables: levels up to 65535, a queue of 65536 slots, pair keys
-    // up to 2 * 65534 * 65533 + 65533.
+    // 65535 variables: levels up to 65535, a queue of 65536 slots.
     static_assert(std::numeric_limits<decltype(SearchState::level)>::max() >= 65536);
     static_assert(std::numeric_limits<decltype(SearchState::level0)>::max() >= 65536);
     static_assert(std::numeric_limits<decltype(SearchState::var_elu)>::max() >= 65535);
     static_assert(std::numeric_limits<decltype(SearchState::tailleFile)>::max() >= 65536);
-    EXPECT_GT(pairKey(65534, 65533), std::uint64_t{1} << 32);
 }

@@ -53,7 +53,7 @@ protected:
         EXPECT_EQ(nombres(readFile("weight")), attendus) << quoi;
         const std::string act = readFile("activity"), wc = readFile("weightCons");
         size_t listees = 0;  // every constraint of a flagged pair is listed
-        for (const CONSTRAINTS& c : net.ctr) listees += s.active[pairKey(c.variables[0], c.variables[1])] != 0;
+        for (const CONSTRAINTS& c : net.ctr) listees += s.active[c.paire] != 0;
         EXPECT_EQ(nombres(act), listees + 1) << quoi;
         EXPECT_EQ(act.substr(0, act.find('\n')), std::to_string(s.nbActive)) << quoi;
         EXPECT_EQ(nombres(wc), nombres(act)) << quoi;

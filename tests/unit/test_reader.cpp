@@ -62,8 +62,8 @@ TEST(Reader, BuildsTheExampleNetwork) {
     EXPECT_EQ(net.realDom[2].tab_val, (std::vector<int>{5, 9}));
     EXPECT_EQ(net.realDom[1].ind_val_rest, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(net.graphe[1].tab_voisins, (std::vector<Ushort>{0, 2}));
-    EXPECT_EQ(net.graphe[1].weight[0], 1);
-    EXPECT_EQ(net.graphe[1].weight[2], 1);
+    EXPECT_EQ(net.weight(1, 0), 1);
+    EXPECT_EQ(net.weight(1, 2), 1);
     EXPECT_EQ(net.ctr[1].watch, 1);
     for (const TUPLES& t : net.tabTuples) EXPECT_FALSE(t.typeRel);
 }
