@@ -75,8 +75,9 @@ void update_current_domain(Network& net, SearchState& s) {
 
 // Quotient of an uninstantiated variable of nonzero degree: declared sizes of
 // the variable and its future neighbours over the weights towards them.
-// A zero weight sum gives +infinity.
-static float quotient(const Network& net, int i) {
+// A zero weight sum gives +infinity.  The plain variant sums over the list;
+// the other reads the sums kept up to date.
+static float quotientParSomme(const Network& net, int i) {
     const VOISIN& g = net.graphe[i];
     std::uint32_t valDom = 0, valW = 0;
     for (int k = 0; k < g.degre; ++k) {
@@ -86,6 +87,25 @@ static float quotient(const Network& net, int i) {
     }
     if (valW == 0) return std::numeric_limits<float>::infinity();
     return static_cast<float>(net.realDom[i].nbval + valDom) / static_cast<float>(valW);
+}
+
+static inline float quotient(const Network& net, const SearchState& s, int i) {
+    if (s.reference) return quotientParSomme(net, i);
+    const std::uint32_t valW = s.sommePoids[i];
+    if (valW == 0) return std::numeric_limits<float>::infinity();
+    return static_cast<float>(net.realDom[i].nbval + s.sommeDom[i]) / static_cast<float>(valW);
+}
+
+void recalculerSommes(const Network& net, SearchState& s) {
+    s.sommeDom.assign(net.nb_var, 0);
+    s.sommePoids.assign(net.nb_var, 0);
+    for (int i = 0; i < net.nb_var; ++i) {
+        const VOISIN& g = net.graphe[i];
+        for (int k = 0; k < g.degre; ++k) {
+            s.sommeDom[i] += net.realDom[g.tab_voisins[k]].nbval;
+            s.sommePoids[i] += static_cast<std::uint32_t>(g.weight[g.arcs[k].lu]);
+        }
+    }
 }
 
 void choix_de_variable(Network& net, SearchState& s) {
@@ -102,7 +122,7 @@ void choix_de_variable(Network& net, SearchState& s) {
             elu = i;
             break;
         }
-        const float val = quotient(net, i);
+        const float val = quotient(net, s, i);
         if (val < max) {
             max = val;
             elu = i;
@@ -127,6 +147,8 @@ void mettre_a_jour_degre(Network& net, SearchState& s) {
         const Ushort j1 = g.tab_voisins[k];
         VOISIN& gj = net.graphe[j1];
         const Ushort posvar = g.arcs[k].place;
+        s.sommeDom[j1] -= net.realDom[var].nbval;
+        s.sommePoids[j1] -= static_cast<std::uint32_t>(gj.weight[gj.arcs[posvar].lu]);
         const Ushort posfin = --gj.degre;
         const Ushort varfin = gj.tab_voisins[posfin];
         gj.tab_voisins[posvar] = varfin;
@@ -137,9 +159,17 @@ void mettre_a_jour_degre(Network& net, SearchState& s) {
     }
 }
 
+// var comes back at the end of the future part of each neighbour's list,
+// where its take-out left it.
 void remettre_a_jour_degre(Network& net, SearchState& s) {
     const VOISIN& g = net.graphe[s.var];
-    for (int k = 0; k < g.degre; ++k) ++net.graphe[g.tab_voisins[k]].degre;
+    const Ushort taille = net.realDom[s.var].nbval;
+    for (int k = 0; k < g.degre; ++k) {
+        const Ushort j1 = g.tab_voisins[k];
+        VOISIN& gj = net.graphe[j1];
+        s.sommeDom[j1] += taille;
+        s.sommePoids[j1] += static_cast<std::uint32_t>(gj.weight[gj.arcs[gj.degre++].lu]);
+    }
 }
 
 void propager_singleton_degre(Network& net, SearchState& s) {
@@ -431,6 +461,7 @@ void preparerRun(Network& net, SearchState& s) {
     const double n = net.nb_var;
     s.MAX = static_cast<float>(n * n * n);
     s.active.assign(net.nb_rel, 0);
+    recalculerSommes(net, s);
     s.nbActive = 0;
     s.decisions = 0;
 }
@@ -449,6 +480,7 @@ int solve(Network& net, SearchState& s, const char* /*pb*/, clock_t /*temps*/, c
     std::FILE* f = std::fopen("weight", "r");
     if (!f) echec("Can't open 'weight' file.\n");
     if (!importerPoids(net, s, f)) echec("Read error in weight importation\n");
+    recalculerSommes(net, s);
     std::fclose(f);
     if (net.nb_ctr > 50000) echec("Too much constraint for this experimental version\n");
 

@@ -61,6 +61,8 @@ struct SearchState {
 
     // Variable ordering.
     float MAX = 0;  // bound of the first pass of the choice: nb_var^3
+    std::vector<std::uint32_t> sommeDom;    // per variable: declared sizes of its future neighbours
+    std::vector<std::uint32_t> sommePoids;  // per variable: its weights towards them (mod 2^32)
 
     // Activity: one flag per constrained pair, at its index in relDef.
     std::vector<std::uint8_t> active;
@@ -110,6 +112,9 @@ void choix_de_variable(Network& net, SearchState& s);
 void mettre_a_jour_degre(Network& net, SearchState& s);
 void remettre_a_jour_degre(Network& net, SearchState& s);
 void propager_singleton_degre(Network& net, SearchState& s);
+// Sets sommeDom and sommePoids from the lists and weights as they stand
+// (the degree upkeep and the propagation keep them up to date after).
+void recalculerSommes(const Network& net, SearchState& s);
 
 // Run driver.  preparerRun sets up the state of a run: the search state,
 // MAX = nb_var^3 and the activity flags, all clear.

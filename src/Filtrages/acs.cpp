@@ -125,6 +125,7 @@ bool propagerMac(Network& net, SearchState& s, Ushort j) {
             if (d.nbvalC == 0) {
                 int& w = g.weight[g.arcs[k].lu];
                 w = static_cast<int>(static_cast<unsigned>(w) + 1u);
+                ++s.sommePoids[j];  // i is a future neighbour of j
                 return false;
             }
         }
