@@ -8,6 +8,7 @@
 #include "EntreesSorties/entrees_sorties.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -298,21 +299,31 @@ void lireContraintes(Lecteur& in, Network& net) {
     }
 }
 
-// The bit rows of both ends of a finished matrix with `lignes` rows, and
-// each value's first support as its residue.
+// The bit rows of both ends of a finished matrix with `lignes` rows, in one
+// pass over its cells, and each value's first support as its residue.
 void preparerSupports(REL& m, int lignes) {
     const int n[2] = {lignes, m.nbCols};
     for (int e = 0; e < 2; ++e) {
-        const int autre = n[1 - e], mots = (autre + 63) / 64;
-        m.mots[e] = mots;
-        m.lignes[e].assign(static_cast<size_t>(n[e]) * mots, 0);
-        m.residu[e].assign(n[e], static_cast<Ushort>(autre));
+        m.mots[e] = (n[1 - e] + 63) / 64;
+        m.lignes[e].assign(static_cast<size_t>(n[e]) * m.mots[e], 0);
+    }
+    std::uint64_t* l0 = m.lignes[0].data();
+    std::uint64_t* l1 = m.lignes[1].data();
+    const std::uint8_t* cellule = m.rel.data();
+    for (int a = 0; a < n[0]; ++a)
+        for (int b = 0; b < n[1]; ++b, ++cellule) {
+            const std::uint64_t c = *cellule;
+            l0[static_cast<size_t>(a) * m.mots[0] + (b >> 6)] |= c << (b & 63);
+            l1[static_cast<size_t>(b) * m.mots[1] + (a >> 6)] |= c << (a & 63);
+        }
+    for (int e = 0; e < 2; ++e) {
+        m.residu[e].assign(n[e], static_cast<Ushort>(n[1 - e]));
         for (int a = 0; a < n[e]; ++a) {
-            std::uint64_t* ligne = m.lignes[e].data() + static_cast<size_t>(a) * mots;
-            for (int b = autre - 1; b >= 0; --b)
-                if (e == 0 ? m.at(a, b) : m.at(b, a)) {
-                    ligne[b >> 6] |= std::uint64_t{1} << (b & 63);
-                    m.residu[e][a] = static_cast<Ushort>(b);
+            const std::uint64_t* ligne = m.lignes[e].data() + static_cast<size_t>(a) * m.mots[e];
+            for (int w = 0; w < m.mots[e]; ++w)
+                if (ligne[w]) {
+                    m.residu[e][a] = static_cast<Ushort>(w * 64 + std::countr_zero(ligne[w]));
+                    break;
                 }
         }
     }

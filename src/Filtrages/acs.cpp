@@ -95,40 +95,82 @@ void trailer(Network& net, SearchState& s, Ushort i) {
     s.niveau_trail[i] = s.level;
 }
 
-// Revision of each future neighbour of j against j after a decision.
+// Revision of i, the neighbour at position k of j's list, against j after
+// a decision: each value of i's current domain without support (soutenu(a)
+// false) leaves it, in order.  False when i is emptied: j's weight towards
+// i goes up.
+template <class Soutien>
+inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien soutenu) {
+    VOISIN& g = net.graphe[j];
+    const Ushort i = g.tab_voisins[k];
+    DOMAINE& d = net.realDom[i];
+    int p = 0;
+    while (p < d.nbvalC) {
+        if (soutenu(d.ind_val_rest[p])) {
+            ++p;
+            continue;
+        }
+        std::uint8_t& flag = s.active[g.arcs[k].paire];
+        if (!flag) {
+            flag = 1;
+            ++s.nbActive;
+        }
+        switchDom(net, i, p, d.nbvalC - 1);
+        // A variable waiting in the queue has already been trailed at this level.
+        if (!s.presente[i]) {
+            enqueue(s, i);
+            if (s.niveau_trail[i] != s.level) trailer(net, s, i);
+        }
+        retirerDernier(d);
+        if (d.nbvalC == 0) {
+            int& w = g.weight[g.arcs[k].lu];
+            w = static_cast<int>(static_cast<unsigned>(w) + 1u);
+            ++s.sommePoids[j];  // i is a future neighbour of j
+            return false;
+        }
+    }
+    return true;
+}
+
+// Revision of i (position k of j's list) against j by bit rows of W words:
+// j's domain stays in registers, a support test is W ANDs with the row.
+template <int W>
+inline bool reviserParMots(Network& net, SearchState& s, Ushort j, int k, const REL& m, int e) {
+    std::uint64_t domaine[W];
+    for (int w = 0; w < W; ++w) domaine[w] = net.realDom[j].bits[w];
+    const std::uint64_t* lignes = m.lignes[e].data();
+    return reviserContre(net, s, j, k, [&domaine, lignes](int a) {
+        const std::uint64_t* ligne = lignes + static_cast<size_t>(a) * W;
+        std::uint64_t x = 0;
+        for (int w = 0; w < W; ++w) x |= ligne[w] & domaine[w];
+        return x != 0;
+    });
+}
+
+// Revision of each future neighbour of j against j after a decision.  j's
+// domain does not change meanwhile.  Up to four words of bits, the bit rows
+// alone; beyond, the residue first, then the rows.
 template <bool Reference>
 bool propagerMac(Network& net, SearchState& s, Ushort j) {
-    VOISIN& g = net.graphe[j];
+    const VOISIN& g = net.graphe[j];
+    const DOMAINE& dj = net.realDom[j];
     for (int k = 0; k < g.degre; ++k) {
         const Ushort i = g.tab_voisins[k];
-        DOMAINE& d = net.realDom[i];
-        const int r = g.arcs[k].paire;
-        REL& m = net.relDef[r];
-        int p = 0;
-        while (p < d.nbvalC) {
-            if (soutenu<Reference>(net, m, i, j, d.ind_val_rest[p])) {
-                ++p;
-                continue;
-            }
-            std::uint8_t& flag = s.active[r];
-            if (!flag) {
-                flag = 1;
-                ++s.nbActive;
-            }
-            switchDom(net, i, p, d.nbvalC - 1);
-            // A variable waiting in the queue has already been trailed at this level.
-            if (!s.presente[i]) {
-                enqueue(s, i);
-                if (s.niveau_trail[i] != s.level) trailer(net, s, i);
-            }
-            retirerDernier(d);
-            if (d.nbvalC == 0) {
-                int& w = g.weight[g.arcs[k].lu];
-                w = static_cast<int>(static_cast<unsigned>(w) + 1u);
-                ++s.sommePoids[j];  // i is a future neighbour of j
-                return false;
+        REL& m = net.relDef[g.arcs[k].paire];
+        const int e = i < j ? 0 : 1;
+        bool ok;
+        if constexpr (Reference) {
+            ok = reviserContre(net, s, j, k, [&](int a) { return supportParBalayage(m, e == 0, dj, a); });
+        } else {
+            switch (m.mots[e]) {
+            case 1: ok = reviserParMots<1>(net, s, j, k, m, e); break;
+            case 2: ok = reviserParMots<2>(net, s, j, k, m, e); break;
+            case 3: ok = reviserParMots<3>(net, s, j, k, m, e); break;
+            case 4: ok = reviserParMots<4>(net, s, j, k, m, e); break;
+            default: ok = reviserContre(net, s, j, k, [&](int a) { return soutenuVite(m, e, dj, a); });
             }
         }
+        if (!ok) return false;
     }
     return true;
 }
