@@ -48,33 +48,44 @@ def parse_args():
     p.add_argument("--limit", type=float, default=40.0, help="seconds per run of a generated instance")
     p.add_argument("--shared-limit", type=float, default=20.0, help="seconds per run of a shared instance")
     p.add_argument("--only", default=None, help="regular expression on the instance names")
+    p.add_argument("--before", default=None, help="another build of mac to time once per instance (the code before)")
     p.add_argument("--runs", type=int, default=3, help="runs of each variant on generated instances")
     return p.parse_args()
 
 
 def run(cmd, cwd, limit):
-    """Runs cmd; returns (exit status or None on time-out, stdout, cpu seconds, peak kB)."""
-    proc = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    """Runs cmd; returns (exit status or None on time-out, stdout, cpu seconds, peak kB).
+
+    The command runs under /usr/bin/time, whose small process forks it: the
+    peak resident size of a child forked straight from this interpreter would
+    start at the interpreter's own.
+    """
+    proc = subprocess.Popen(["/usr/bin/time", "-f", "PEAK_KB=%M"] + cmd, cwd=cwd, stdout=subprocess.PIPE,
+                            stderr=subprocess.PIPE, start_new_session=True)
     killed = []
 
     def kill():
         killed.append(True)
         try:
-            proc.kill()
+            os.killpg(proc.pid, signal.SIGKILL)
         except ProcessLookupError:
             pass
 
     timer = threading.Timer(limit, kill)
     timer.start()
     out = proc.stdout.read().decode()
-    proc.stderr.read()
+    err = proc.stderr.read().decode()
     _, status, usage = os.wait4(proc.pid, 0)
     proc.returncode = 0
     timer.cancel()
     cpu = usage.ru_utime + usage.ru_stime
+    found = re.findall(r"PEAK_KB=(\d+)", err)
+    peak = int(found[-1]) if found else 0
     if killed:
-        return None, out, cpu, usage.ru_maxrss
-    return os.waitstatus_to_exitcode(status), out, cpu, usage.ru_maxrss
+        return None, out, cpu, peak
+    code = os.waitstatus_to_exitcode(status)
+    m = re.search(r"Command exited with non-zero status (\d+)", err)
+    return (int(m.group(1)) if m else code), out, cpu, peak
 
 
 def measures(out):
@@ -111,7 +122,7 @@ def one_run(cmd, d, limit):
     return st, measures(out), cpu, peak, files(d) if st is not None else None
 
 
-def bench(inst, work, binaries):
+def bench(inst, work, binaries, before=None):
     d = prepare(inst, work, binaries)
     mb = os.path.join(binaries, "mac_bench")
     row = {"instance": inst.name}
@@ -130,6 +141,11 @@ def bench(inst, work, binaries):
     st_mac, cpu_mac, peak_mac, mac_files = None, 0.0, 0, None
     if fast[0][0] is not None:
         st_mac, _, cpu_mac, peak_mac, mac_files = one_run([os.path.join(binaries, "mac")], d, inst.limit)
+    if before:
+        st_b, _, cpu_b, peak_b, _ = one_run([before], d, inst.limit)
+        row["before_cpu_s"] = cpu_b if st_b is not None else f">{inst.limit:g}"
+        row["before_peak_mb"] = peak_b / 1024
+        row["before_status"] = "timeout" if st_b is None else st_b
     _, out, _, _ = run([mb, "--fscanf", "current.txt"], d, 600)
     fscanf_s = float(measures(out).get("fscanf_s", "nan"))
 
@@ -168,6 +184,8 @@ def bench(inst, work, binaries):
         problems.append("files differ from the plain variant")
     if fast_files and mac_files and fast_files != mac_files:
         problems.append("files differ from mac")
+    if before and row["before_status"] != "timeout" and statuses and {row["before_status"]} != statuses:
+        problems.append("status differs from the code before")
     if inst.known is not None and statuses and statuses != {inst.known}:
         problems.append(f"known status {inst.known}")
     row["check"] = "; ".join(problems) if problems else ("ok" if statuses else "timeout")
@@ -191,9 +209,11 @@ def manifest(shared):
 
 COLUMNS = ["instance", "variables", "constraints", "status", "decisions", "load_s", "search_s", "cpu_s",
            "peak_mb", "ref_cpu_s", "speedup", "ref_search_s", "search_speedup", "fscanf_s", "load_speedup",
-           "fixed_s", "mac_cpu_s", "mac_peak_mb", "check"]
+           "fixed_s", "mac_cpu_s", "mac_peak_mb", "before_cpu_s", "before_peak_mb", "check"]
 SHORT = ["instance", "variables", "constraints", "status", "decisions", "load_s", "search_s", "cpu_s",
          "peak_mb", "ref_cpu_s", "speedup", "load_speedup", "fixed_s", "check"]
+if "--before" in sys.argv:
+    SHORT[-1:-1] = ["before_cpu_s", "before_peak_mb"]
 
 
 def fmt(v):
@@ -204,6 +224,9 @@ def fmt(v):
 
 def main():
     a = parse_args()
+    a.bin, a.work = os.path.abspath(a.bin), os.path.abspath(a.work)
+    if a.before:
+        a.before = os.path.abspath(a.before)
     os.makedirs(a.work, exist_ok=True)
     gen_dir = os.path.join(a.work, "instances")
     os.makedirs(gen_dir, exist_ok=True)
@@ -227,7 +250,7 @@ def main():
     rows = []
     start = time.time()
     for inst in todo:
-        row = bench(inst, os.path.join(a.work, "runs"), a.bin)
+        row = bench(inst, os.path.join(a.work, "runs"), a.bin, a.before)
         rows.append(row)
         print(" | ".join(fmt(row.get(c)) for c in SHORT), flush=True)
         with open(a.csv, "w", newline="") as f:
