@@ -335,6 +335,14 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
     int compteur = 0;
     std::unordered_map<std::uint32_t, int> paires;  // (u << 16 | v) -> index in relDef, u < v
     paires.reserve(static_cast<size_t>(net.nb_ctr) * 2);
+    // Each relation's matrix in each orientation (rows: its position o), built
+    // at its first use; per pair, the relation and orientation it comes from,
+    // -1 once an intersection changed it.
+    const size_t R = net.tabTuples.size();
+    std::vector<std::vector<std::uint8_t>> gabarits(2 * R);
+    std::vector<std::uint8_t> gabaritPret(2 * R, 0);
+    std::vector<long> origine;
+    origine.reserve(net.nb_ctr);
     for (int i = 0; i < net.nb_ctr; ++i) {
         CONSTRAINTS& c = net.ctr[i];
         const TUPLES& rel = net.tabTuples[c.nbRel];
@@ -351,12 +359,19 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
                 REL& m = net.relDef[s];
                 const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
                 m.nbCols = dq.size;
-                m.rel.assign(static_cast<size_t>(dp.size) * dq.size, 0);
-                for (int t = 0; t < rel.nb_tuples; ++t) {
-                    const int* tup = rel.tuple(t);
-                    int a = premierIndice(index[rel.domaines[p]], tup[p]);
-                    int b = premierIndice(index[rel.domaines[q]], tup[q]);
-                    m.at(a, b) = 1;
+                const size_t g = 2 * static_cast<size_t>(c.nbRel) + static_cast<size_t>(p);
+                if (!gabaritPret[g]) {
+                    gabaritPret[g] = 1;
+                    m.rel.assign(static_cast<size_t>(dp.size) * dq.size, 0);
+                    for (int t = 0; t < rel.nb_tuples; ++t) {
+                        const int* tup = rel.tuple(t);
+                        int a = premierIndice(index[rel.domaines[p]], tup[p]);
+                        int b = premierIndice(index[rel.domaines[q]], tup[q]);
+                        m.at(a, b) = 1;
+                    }
+                    gabarits[g] = m.rel;
+                } else {
+                    m.rel = gabarits[g];
                 }
                 m.typeRel = rel.typeRel;
                 m.dom1 = rel.domaines[p];
@@ -365,8 +380,10 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
                 m.var2 = v;
                 if (y != -1) {
                     intersection(&net.relDef[y], &net.relDef[s], net);
+                    origine[y] = -1;
                     continue;
                 }
+                origine.push_back(static_cast<long>(g));
                 paires.emplace(cle, s);
                 VOISIN &gu = net.graphe[u], &gv = net.graphe[v];
                 gu.arcs.push_back(ARC{s, gv.degre, gu.degre});
@@ -382,7 +399,23 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
             }
     }
     net.nb_rel = static_cast<Ushort>(compteur);
-    for (int r = 0; r < compteur; ++r) preparerSupports(net.relDef[r], net.domD[net.relDef[r].dom1].size);
+    // Pairs with the same untouched origin have the same rows: built once.
+    std::vector<int> modele(2 * R, -1);
+    for (int r = 0; r < compteur; ++r) {
+        REL& m = net.relDef[r];
+        const long o = origine[r];
+        if (o >= 0 && modele[o] >= 0) {
+            const REL& t = net.relDef[modele[o]];
+            for (int e = 0; e < 2; ++e) {
+                m.mots[e] = t.mots[e];
+                m.lignes[e] = t.lignes[e];
+                m.residu[e] = t.residu[e];
+            }
+            continue;
+        }
+        preparerSupports(m, net.domD[m.dom1].size);
+        if (o >= 0) modele[o] = r;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The instance reader: the network it builds, and the files it refuses.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "EntreesSorties/entrees_sorties.h"
+#include "csp_gen.h"
 
 namespace {
 
@@ -307,4 +309,37 @@ TEST(Reader, AcceptsDistinctDomainRecordsWithTheSameValues) {
     // Variable 2 is on domain 1, which holds the same values as domain 0.
     Network net = lire("?\n2\n0 2 0 1\n1 2 0 1\n3\n0 0\n1 0\n2 1\n1\n0 1 2 0 0 1 0 1\n1\n2 0 2 0\n");
     EXPECT_EQ(cellules(net, 0, 2), (std::vector<int>{0, 1, 0, 0}));
+}
+
+// The bit rows and residues of every pair against its cells, on networks
+// where relations are shared (either way round) and pairs repeated.
+TEST(Reader, BitRowsAndResiduesMatchTheCellsOfEveryPair) {
+    std::mt19937 rng(4242);
+    for (int k = 0; k < 150; ++k) {
+        GenParams p;
+        p.maxVars = 10;
+        p.maxDomainSize = k % 3 == 0 ? 70 : 6;
+        p.maxValue = p.maxDomainSize + 10;
+        p.repeatPair = 0.4;
+        const Network net = lire(randomInstance(rng, p).toText());
+        for (int r = 0; r < net.nb_rel; ++r) {
+            const REL& m = net.relDef[r];
+            const int n[2] = {net.domD[m.dom1].size, m.nbCols};
+            for (int e = 0; e < 2; ++e) {
+                ASSERT_EQ(m.mots[e], (n[1 - e] + 63) / 64);
+                for (int a = 0; a < n[e]; ++a) {
+                    bool vide = true;
+                    for (int b = 0; b < n[1 - e]; ++b) {
+                        const bool bit = (m.lignes[e][static_cast<size_t>(a) * m.mots[e] + b / 64] >> (b % 64)) & 1;
+                        const bool cellule = e == 0 ? m.at(a, b) : m.at(b, a);
+                        ASSERT_EQ(bit, cellule) << "instance " << k << " pair " << r << " end " << e << " " << a << "," << b;
+                        vide = vide && !cellule;
+                    }
+                    const int res = m.residu[e][a];
+                    if (vide) EXPECT_EQ(res, n[1 - e]);
+                    else EXPECT_TRUE(e == 0 ? m.at(a, res) : m.at(res, a)) << "the residue is a support";
+                }
+            }
+        }
+    }
 }
