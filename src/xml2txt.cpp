@@ -76,16 +76,6 @@ static bool memeFichier(const char* a, const char* b) {
     return stat(a, &sa) == 0 && stat(b, &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-static bool lireTexte(const char* nom, std::string& texte) {
-    std::FILE* f = std::fopen(nom, "rb");
-    if (!f) return false;
-    char buf[1 << 16];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) texte.append(buf, n);
-    std::fclose(f);
-    return true;
-}
-
 int main(int argc, char** argv) {
     bool fusion = false;
     const char* noms[2] = {nullptr, nullptr};
@@ -132,7 +122,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     std::string texte;
-    if (!lireTexte(sortie, texte)) {
+    if (!lireFichier(sortie, texte)) {
         std::printf("File *%s* does not exist\n", sortie);
         return 1;
     }

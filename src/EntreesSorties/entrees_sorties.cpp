@@ -501,7 +501,7 @@ static bool nomXML(const std::string& nom) {
     return point != std::string::npos && nom.compare(point, std::string::npos, ".xml") == 0;
 }
 
-static bool lireFichier(const char* nom, std::string& texte) {
+bool lireFichier(const char* nom, std::string& texte) {
     std::FILE* f = std::fopen(nom, "rb");
     if (!f) return false;
     char buf[1 << 16];

@@ -143,6 +143,9 @@ struct NaryRelation : std::runtime_error {
 };
 void parseCSP(const std::string& texte, const std::string& nom, Network& net);
 
+// The whole content of file `nom`; false when it can't be opened.
+bool lireFichier(const char* nom, std::string& texte);
+
 // Writes `net` in the instance text format, one relation and one constraint
 // per constrained pair.
 void writeCSP(const char* nomFic, const Network& net);

@@ -12,6 +12,7 @@
 
 #include "csp_gen.h"
 #include "harness.h"
+#include "instances.h"
 
 namespace {
 
@@ -37,30 +38,6 @@ struct MacRun {
     bool has(const char* name) const { return fileExists(dir / name); }
 };
 
-// 1 and 2 hang on 0 by equality; 3, 4, 5 form a not-equal triangle on two
-// values: no solution, although 1 and 2 stand on root levels and are fixed
-// by the decisions on 0.
-const char* CONTRE_EXEMPLE = R"(?
-1
-0 2 0 1
-6
-0 0
-1 0
-2 0
-3 0
-4 0
-5 0
-2
-0 1 2 0 0 2 0 0 1 1
-1 1 2 0 0 2 0 1 1 0
-5
-2 0 1 0
-2 0 2 0
-2 3 4 1
-2 4 5 1
-2 3 5 1
-)";
-
 // Constraints (0, 2) then (1, 2), equality on {0, 1}.
 const char* V_A_TROIS = "?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n1\n0 1 2 0 0 2 0 0 1 1\n2\n2 0 2 0\n2 1 2 0\n";
 
@@ -78,7 +55,7 @@ const char* PAIRE = "?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 2 0 0 1 1\n1\n2 0 
 }  // namespace
 
 TEST(MacFilesTest, CounterexampleHasNoSolutionAndItsFilesSteerTheNextRun) {
-    MacRun run(CONTRE_EXEMPLE, "1 1 1 1 1 1 1 1 1 1 ");
+    MacRun run(ROOT_COUNTEREXAMPLE, "1 1 1 1 1 1 1 1 1 1 ");
     EXPECT_EQ(run.r.status, 0);
     EXPECT_EQ(run.r.out + run.r.err, "");
     // Every value of 3 then of 4... fails: 4's weight towards 5 and 5's

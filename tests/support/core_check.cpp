@@ -158,13 +158,3 @@ std::string checkCore(const std::string& input, const std::string& core) {
     return "";
 }
 
-ScopedChdir::ScopedChdir(const std::string& dir) {
-    char buf[4096];
-    if (!getcwd(buf, sizeof buf)) throw std::runtime_error("getcwd failed");
-    previous = buf;
-    if (chdir(dir.c_str()) != 0) throw std::runtime_error("cannot enter " + dir);
-}
-
-ScopedChdir::~ScopedChdir() {
-    if (chdir(previous.c_str()) != 0) std::abort();
-}

@@ -30,11 +30,3 @@ Instance plantedCoreInstance(std::mt19937& rng, const GenParams& filler = {});
 // them, and nothing but blanks after them.  Otherwise what is wrong.
 std::string checkCore(const std::string& input, const std::string& core);
 
-// Runs the rest of the scope in another working directory.
-struct ScopedChdir {
-    std::string previous;
-    explicit ScopedChdir(const std::string& dir);
-    ~ScopedChdir();
-    ScopedChdir(const ScopedChdir&) = delete;
-    ScopedChdir& operator=(const ScopedChdir&) = delete;
-};

@@ -42,6 +42,17 @@ std::string readFile(const std::string& path) {
 
 bool fileExists(const std::string& path) { return fs::exists(path); }
 
+ScopedChdir::ScopedChdir(const std::string& dir) {
+    char buf[4096];
+    if (!getcwd(buf, sizeof buf)) throw std::runtime_error("getcwd failed");
+    previous = buf;
+    if (chdir(dir.c_str()) != 0) throw std::runtime_error("cannot enter " + dir);
+}
+
+ScopedChdir::~ScopedChdir() {
+    if (chdir(previous.c_str()) != 0) std::abort();
+}
+
 RunResult runProgram(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
                      int timeoutSeconds) {
     TempDir io;

@@ -18,6 +18,15 @@ void writeFile(const std::string& path, const std::string& content);
 std::string readFile(const std::string& path);
 bool fileExists(const std::string& path);
 
+// Runs the rest of the scope in another working directory.
+struct ScopedChdir {
+    std::string previous;
+    explicit ScopedChdir(const std::string& dir);
+    ~ScopedChdir();
+    ScopedChdir(const ScopedChdir&) = delete;
+    ScopedChdir& operator=(const ScopedChdir&) = delete;
+};
+
 // What a finished program left: its exit status (128 + signal when killed),
 // its standard output and standard error.
 struct RunResult {

@@ -279,14 +279,7 @@ TEST(ConvTransfo, ListHelpers) {
 class ConvReaderStep : public testing::Test {
   protected:
     TempDir dir;
-    std::string previous;
-    void SetUp() override {
-        char buf[4096];
-        ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-        previous = buf;
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    }
-    void TearDown() override { ASSERT_EQ(chdir(previous.c_str()), 0); }
+    ScopedChdir here{dir.path};
 };
 
 TEST_F(ConvReaderStep, XmlNameIsConverted) {

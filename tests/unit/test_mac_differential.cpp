@@ -5,7 +5,6 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "csp_gen.h"
@@ -32,14 +31,7 @@ size_t nombres(const std::string& texte) {
 class DifferentialTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string avant;
-    void SetUp() override {
-        char buf[4096];
-        ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-        avant = buf;
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    }
-    void TearDown() override { ASSERT_EQ(chdir(avant.c_str()), 0); }
+    ScopedChdir here{dir.path};
 
     // One run on `texte` with the weight file as it stands; checks the files
     // it leaves and the state of an exhausted search.

@@ -5,7 +5,6 @@
 
 #include <random>
 #include <string>
-#include <unistd.h>
 
 #include "csp_gen.h"
 #include "harness.h"
@@ -22,14 +21,7 @@ struct Sortie {
 class VariantsTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string avant;
-    void SetUp() override {
-        char buf[4096];
-        ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
-        avant = buf;
-        ASSERT_EQ(chdir(dir.path.c_str()), 0);
-    }
-    void TearDown() override { ASSERT_EQ(chdir(avant.c_str()), 0); }
+    ScopedChdir here{dir.path};
 
     // One run from the weight file `poids`.
     static Sortie run(const std::string& texte, const std::string& poids, bool reference) {
