@@ -1,16 +1,13 @@
 #include "harness.h"
 
-#include <cerrno>
-#include <chrono>
+#include "process.h"
+
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -57,38 +54,9 @@ RunResult runProgram(const std::string& dir, const std::string& program, const s
                      int timeoutSeconds) {
     TempDir io;
     const std::string outPath = io / "stdout", errPath = io / "stderr";
-    pid_t pid = fork();
-    if (pid < 0) throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        int in = open("/dev/null", O_RDONLY);
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || chdir(dir.c_str()) != 0) _exit(121);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(122);
-    }
     RunResult r;
-    int wstatus = 0;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    for (;;) {
-        pid_t w = waitpid(pid, &wstatus, WNOHANG);
-        if (w == pid) break;
-        if (w < 0 && errno != EINTR) throw std::runtime_error("waitpid failed");
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &wstatus, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+    r.status = waitProgram(startProgram(dir, program, args, outPath, errPath), timeoutSeconds * 1000);
+    if (r.status == -1) r.status = 128 + SIGKILL;
     r.out = readFile(outPath);
     r.err = readFile(errPath);
     return r;
