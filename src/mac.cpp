@@ -1,5 +1,6 @@
 #include "mac.h"
 
+#include <bit>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -96,6 +97,18 @@ static inline float quotient(const Network& net, const SearchState& s, int i) {
     return static_cast<float>(net.realDom[i].nbval + s.sommeDom[i]) / static_cast<float>(valW);
 }
 
+// Key of variable i in the choice tree, the smallest chosen: an instantiated
+// variable never; before all others, one without future neighbour, by
+// number; then by quotient (+infinity included), ties to the lower number.
+// A quotient is never negative, so its bits order as it does.
+static std::uint64_t cleChoix(const Network& net, const SearchState& s, int i) {
+    if (s.instancie[i]) return ArbreChoix::AUCUNE;
+    const auto numero = static_cast<std::uint64_t>(i);
+    if (net.graphe[i].degre == 0) return numero;
+    const std::uint64_t bits = std::bit_cast<std::uint32_t>(quotient(net, s, i));
+    return (bits + 1) << 32 | numero;
+}
+
 void recalculerSommes(const Network& net, SearchState& s) {
     s.sommeDom.assign(net.nb_var, 0);
     s.sommePoids.assign(net.nb_var, 0);
@@ -106,12 +119,16 @@ void recalculerSommes(const Network& net, SearchState& s) {
             s.sommePoids[i] += static_cast<std::uint32_t>(g.weight[g.arcs[k].lu]);
         }
     }
+    s.choix.reinitialiser(net.nb_var);
+    for (int i = 0; i < net.nb_var; ++i) s.choix.poser(i, cleChoix(net, s, i));
+    s.choix.reconstruire();
 }
 
-void choix_de_variable(Network& net, SearchState& s) {
-    // First pass: the smallest quotient below MAX, ties to the lower number; a
-    // variable without future neighbour is taken when met.  Alongside, the
-    // same rule without the bound, for when no quotient is below MAX.
+// The plain choice, by a scan of the variables.  First pass: the smallest
+// quotient below MAX, ties to the lower number; a variable without future
+// neighbour is taken when met.  Alongside, the same rule without the bound,
+// for when no quotient is below MAX.  Together: the tree's smallest key.
+static int choixParBalayage(const Network& net, const SearchState& s) {
     float max = s.MAX;
     int elu = -1;
     float meilleur = std::numeric_limits<float>::infinity();
@@ -132,7 +149,18 @@ void choix_de_variable(Network& net, SearchState& s) {
             repli = i;
         }
     }
-    s.var_elu = elu != -1 ? elu : repli;
+    return elu != -1 ? elu : repli;
+}
+
+// The fast choice: the number in the tree's smallest key, once the keys of
+// the variables changed since the last choice are computed.
+static int choixParArbre(const Network& net, SearchState& s) {
+    s.choix.actualiserMarques([&](int i) { return cleChoix(net, s, i); });
+    return static_cast<int>(s.choix.minimum() & 0xFFFFFFFFu);
+}
+
+void choix_de_variable(Network& net, SearchState& s) {
+    s.var_elu = s.reference ? choixParBalayage(net, s) : choixParArbre(net, s);
     s.var_instancie[s.level] = static_cast<Ushort>(s.var_elu);
     s.nbvalSuppr[s.var_elu] = net.realDom[s.var_elu].nbvalC;
 }
@@ -156,6 +184,7 @@ void mettre_a_jour_degre(Network& net, SearchState& s) {
         std::swap(gj.arcs[posvar], gj.arcs[posfin]);
         net.graphe[varfin].arcs[gj.arcs[posvar].place].place = posvar;
         g.arcs[k].place = posfin;
+        actualiserChoix(s, j1);
     }
 }
 
@@ -169,6 +198,7 @@ void remettre_a_jour_degre(Network& net, SearchState& s) {
         VOISIN& gj = net.graphe[j1];
         s.sommeDom[j1] += taille;
         s.sommePoids[j1] += static_cast<std::uint32_t>(gj.weight[gj.arcs[gj.degre++].lu]);
+        actualiserChoix(s, j1);
     }
 }
 
@@ -176,7 +206,7 @@ void propager_singleton_degre(Network& net, SearchState& s) {
     for (int i = 0; i < net.nb_var; ++i) {
         const Ushort degre = net.graphe[i].degre;
         if (degre > 1) continue;
-        s.instancie[i] = 1;
+        fixerInstancie(s, i, true);
         s.racine[i] = 1;
         if (degre == 0) s.sol[i] = 0;
         s.var_instancie[s.level] = static_cast<Ushort>(i);
@@ -250,7 +280,7 @@ void label(Network& net, SearchState& s) {
                     const Ushort u = entreeTrail(s, s.niveau, k);
                     if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
                     s.sol[u] = net.realDom[u].ind_val_rest[0];
-                    s.instancie[u] = 1;
+                    fixerInstancie(s, u, true);
                     if (!verifierSolution(net, s, u)) {
                         s.consistent = false;
                         break;
@@ -263,7 +293,7 @@ void label(Network& net, SearchState& s) {
                 for (int k = coupes.sommet; k >= 1; --k) {
                     const Ushort u = entreeTrail(s, s.niveau, k);
                     if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
-                    s.instancie[u] = 0;
+                    fixerInstancie(s, u, false);
                     s.sol[u] = -1;
                 }
                 s.sol[var] = -1;
@@ -273,7 +303,7 @@ void label(Network& net, SearchState& s) {
         if (s.consistent) break;
     }
     if (s.consistent) {
-        s.instancie[var] = 1;
+        fixerInstancie(s, var, true);
         ++s.level;
         propager_singleton_valeur(net, s);
     }
@@ -286,7 +316,7 @@ void propager_singleton_valeur(Network& net, SearchState& s) {
         if (s.racine[u] || net.realDom[u].nbvalC != 1) continue;
         s.var = u;
         mettre_a_jour_degre(net, s);
-        s.instancie[u] = 1;
+        fixerInstancie(s, u, true);
         s.var_instancie[s.level] = u;
         s.coupe[s.level] = 1;
         ++s.level;
@@ -298,7 +328,7 @@ void unlabel(Network& net, SearchState& s) {
     s.consistent = net.realDom[s.var].nbvalC > 0;
     undo_reduction(net, s);
     remettre_a_jour_degre(net, s);
-    s.instancie[s.var] = 0;
+    fixerInstancie(s, s.var, false);
     s.sol[s.var] = -1;
     if (s.consistent) {
         label(net, s);
@@ -313,7 +343,7 @@ void connecter_variables(Network& net, SearchState& s) {
     while (s.level > s.level0 && s.coupe[s.level]) {
         s.var = s.var_instancie[s.level];
         remettre_a_jour_degre(net, s);
-        s.instancie[s.var] = 0;
+        fixerInstancie(s, s.var, false);
         s.sol[s.var] = -1;
         s.coupe[s.level] = 0;
         --s.level;

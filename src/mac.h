@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "EntreesSorties/entrees_sorties.h"
+#include "choix.h"
 
 // One level's stack of variables: its entries are trail[debut + 1 ..
 // debut + sommet] of the search state.  Only the level in work grows, so
@@ -63,6 +64,7 @@ struct SearchState {
     float MAX = 0;  // bound of the first pass of the choice: nb_var^3
     std::vector<std::uint32_t> sommeDom;    // per variable: declared sizes of its future neighbours
     std::vector<std::uint32_t> sommePoids;  // per variable: its weights towards them (mod 2^32)
+    ArbreChoix choix;  // per variable: its key of the choice, smallest first; not kept by the plain variant
 
     // Activity: one flag per constrained pair, at its index in relDef.
     std::vector<std::uint8_t> active;
@@ -112,9 +114,21 @@ void choix_de_variable(Network& net, SearchState& s);
 void mettre_a_jour_degre(Network& net, SearchState& s);
 void remettre_a_jour_degre(Network& net, SearchState& s);
 void propager_singleton_degre(Network& net, SearchState& s);
-// Sets sommeDom and sommePoids from the lists and weights as they stand
-// (the degree upkeep and the propagation keep them up to date after).
+// Sets sommeDom and sommePoids from the lists and weights as they stand,
+// and every key of the choice tree (the degree upkeep and the propagation
+// keep them up to date after).
 void recalculerSommes(const Network& net, SearchState& s);
+// Marks variable i's key in the choice tree after a change of its degree,
+// sums or instancie flag; the next choice computes it again (nothing in the
+// plain variant, which scans at each choice).
+inline void actualiserChoix(SearchState& s, int i) {
+    if (!s.reference) s.choix.marquer(i);
+}
+// Sets i's instancie flag, and marks its key.
+inline void fixerInstancie(SearchState& s, int i, bool valeur) {
+    s.instancie[i] = valeur;
+    actualiserChoix(s, i);
+}
 
 // Run driver.  preparerRun sets up the state of a run: the search state,
 // MAX = nb_var^3 and the activity flags, all clear.

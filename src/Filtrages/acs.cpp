@@ -126,6 +126,7 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
             int& w = g.weight[g.arcs[k].lu];
             w = static_cast<int>(static_cast<unsigned>(w) + 1u);
             ++s.sommePoids[j];  // i is a future neighbour of j
+            actualiserChoix(s, j);
             return false;
         }
     }

@@ -1,11 +1,17 @@
-// The fast support test against the plain scan over whole runs: the same
-// status and the same bytes in "weight", "activity" and "weightCons", since
-// only the existence of a support decides the removals and their order.
+// The fast variant (support by bit rows, choice by a tree kept up to date)
+// against the plain one (support by a scan, choice by a scan with sums
+// recomputed) over whole runs: the same status and the same bytes in
+// "weight", "activity" and "weightCons", since only the existence of a
+// support decides the removals and their order, and the choices decide the
+// rest.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <random>
 #include <string>
 
+#include "Filtrages/acs.h"
 #include "csp_gen.h"
 #include "harness.h"
 #include "mac.h"
@@ -63,6 +69,53 @@ GenParams parametres(int k) {
 
 constexpr int NB_INSTANCES = 540;
 
+// A weight file of `n` numbers drawn in 0..haut: zeros give infinite
+// quotients, small numbers give ties.
+std::string poidsAleatoires(std::mt19937& rng, size_t n, int haut) {
+    std::string p;
+    for (size_t k = 0; k < n; ++k) p += std::to_string(std::uniform_int_distribution<int>(0, haut)(rng)) + " ";
+    return p;
+}
+
+// Sparse or dense small networks: sparse ones leave variables without
+// future neighbour during the search.
+GenParams parametresChoix(int k) {
+    GenParams p;
+    const double densites[] = {0.08, 0.15, 0.3, 0.6};
+    p.minVars = 15;
+    p.maxVars = 40;
+    p.density = densites[k % 4];
+    p.tightness = (k / 4) % 2 ? 0.4 : 0.55;
+    p.maxDomainSize = 8;
+    return p;
+}
+
+// The variable the weighted degree rule picks, from the lists and weights as
+// they stand: the lowest-numbered uninstantiated one without future
+// neighbour, else the smallest quotient (+infinity for a zero weight sum),
+// ties to the lower number.
+int choixAttendu(const Network& net, const SearchState& s) {
+    int elu = -1;
+    float meilleur = 0;
+    for (int i = 0; i < net.nb_var; ++i) {
+        if (s.instancie[i]) continue;
+        const VOISIN& g = net.graphe[i];
+        if (g.degre == 0) return i;
+        std::uint32_t dom = net.realDom[i].nbval, poids = 0;
+        for (int k = 0; k < g.degre; ++k) {
+            dom += net.realDom[g.tab_voisins[k]].nbval;
+            poids += static_cast<std::uint32_t>(g.weight[g.arcs[k].lu]);
+        }
+        const float q = poids == 0 ? std::numeric_limits<float>::infinity()
+                                   : static_cast<float>(dom) / static_cast<float>(poids);
+        if (elu == -1 || q < meilleur) {
+            elu = i;
+            meilleur = q;
+        }
+    }
+    return elu;
+}
+
 }  // namespace
 
 TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
@@ -84,4 +137,57 @@ TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
     EXPECT_GT(sat, NB_INSTANCES / 10);
     EXPECT_GT(unsat, NB_INSTANCES / 10);
     EXPECT_GT(mots, 40) << "domains of more than one word";
+}
+
+TEST_F(VariantsTest, PlainAndFastRunsAgreeWithZeroAndTiedWeights) {
+    std::mt19937 rng(4242);
+    for (int k = 0; k < 400; ++k) {
+        const Instance inst = randomInstance(rng, parametresChoix(k));
+        const std::string texte = inst.toText();
+        const std::string poids = poidsAleatoires(rng, 2 * inst.constraints.size(), k % 3 == 0 ? 0 : 2);
+        const Sortie vite = run(texte, poids, false), simple = run(texte, poids, true);
+        ASSERT_EQ(vite, simple) << "instance " << k << " weights " << poids << "\n" << texte;
+    }
+}
+
+TEST_F(VariantsTest, EveryChoiceOfTheFastVariantFollowsTheRule) {
+    // The search phase step by step, each choice checked against the rule
+    // computed from the lists.
+    std::mt19937 rng(515);
+    int choix = 0, sansVoisin = 0, infinis = 0;
+    for (int k = 0; k < 400; ++k) {
+        const Instance inst = randomInstance(rng, parametresChoix(k));
+        writeFile("weight", poidsAleatoires(rng, 2 * inst.constraints.size(), k % 3 == 0 ? 0 : 2));
+        Network net;
+        parseCSP(inst.toText(), "current.txt", net);
+        SearchState s;
+        preparerRun(net, s);
+        std::FILE* f = std::fopen("weight", "r");
+        ASSERT_TRUE(f && importerPoids(net, s, f));
+        std::fclose(f);
+        recalculerSommes(net, s);
+        bool vide = false;
+        for (int i = 0; i < net.nb_var; ++i) vide |= net.realDom[i].nbval == 0;
+        if (vide || !InitAc8File(net, s) || !ac8File(net, s)) continue;
+        s.consistent = true;
+        propager_singleton_degre(net, s);
+        s.level0 = s.level;
+        const int limite = net.nb_var - 2;
+        while (s.level <= limite && s.level >= s.level0) {
+            if (s.consistent) {
+                const int attendu = choixAttendu(net, s);
+                sansVoisin += net.graphe[attendu].degre == 0;
+                infinis += net.graphe[attendu].degre != 0 && s.sommePoids[attendu] == 0;
+                choix_de_variable(net, s);
+                ASSERT_EQ(s.var_elu, attendu) << "instance " << k << " level " << s.level;
+                ++choix;
+                label(net, s);
+            } else {
+                unlabel(net, s);
+            }
+        }
+    }
+    EXPECT_GT(choix, 300) << "choices";
+    EXPECT_GT(sansVoisin, 50) << "choices of a variable without future neighbour";
+    EXPECT_GT(infinis, 50) << "choices among infinite quotients";
 }
