@@ -299,16 +299,20 @@ void lireContraintes(Lecteur& in, Network& net) {
     }
 }
 
-// The bit rows of both ends of a finished matrix with `lignes` rows, in one
-// pass over its cells, and each value's first support as its residue.
-void preparerSupports(REL& m, int lignes) {
-    const int n[2] = {lignes, m.nbCols};
+// The bit rows of both ends of a finished matrix with `nbLignes` rows, in
+// one pass over its cells, appended to `arene`, and each value's first
+// support as its residue.
+void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
+    const int n[2] = {nbLignes, m.nbCols};
     for (int e = 0; e < 2; ++e) {
         m.mots[e] = (n[1 - e] + 63) / 64;
-        m.lignes[e].assign(static_cast<size_t>(n[e]) * m.mots[e], 0);
+        const size_t debut = arene.size(), taille = static_cast<size_t>(n[e]) * m.mots[e];
+        if (debut + taille > UINT32_MAX) memError();  // rows addressed by 32-bit offsets
+        m.lignes[e] = static_cast<std::uint32_t>(debut);
+        arene.resize(debut + taille, 0);
     }
-    std::uint64_t* l0 = m.lignes[0].data();
-    std::uint64_t* l1 = m.lignes[1].data();
+    std::uint64_t* l0 = arene.data() + m.lignes[0];
+    std::uint64_t* l1 = arene.data() + m.lignes[1];
     const std::uint8_t* cellule = m.rel.data();
     for (int a = 0; a < n[0]; ++a)
         for (int b = 0; b < n[1]; ++b, ++cellule) {
@@ -319,7 +323,7 @@ void preparerSupports(REL& m, int lignes) {
     for (int e = 0; e < 2; ++e) {
         m.residu[e].assign(n[e], static_cast<Ushort>(n[1 - e]));
         for (int a = 0; a < n[e]; ++a) {
-            const std::uint64_t* ligne = m.lignes[e].data() + static_cast<size_t>(a) * m.mots[e];
+            const std::uint64_t* ligne = arene.data() + m.lignes[e] + static_cast<size_t>(a) * m.mots[e];
             for (int w = 0; w < m.mots[e]; ++w)
                 if (ligne[w]) {
                     m.residu[e][a] = static_cast<Ushort>(w * 64 + std::countr_zero(ligne[w]));
@@ -386,8 +390,8 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
                 origine.push_back(static_cast<long>(g));
                 paires.emplace(cle, s);
                 VOISIN &gu = net.graphe[u], &gv = net.graphe[v];
-                gu.arcs.push_back(ARC{s, gv.degre, gu.degre});
-                gv.arcs.push_back(ARC{s, gu.degre, gv.degre});
+                gu.arcs.push_back(ARC{s, gv.degre, gu.degre, 0, 0});
+                gv.arcs.push_back(ARC{s, gu.degre, gv.degre, 0, 0});
                 gu.tab_voisins.push_back(static_cast<Ushort>(v));
                 ++gu.degre;
                 gu.weight.push_back(1);
@@ -413,9 +417,17 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
             }
             continue;
         }
-        preparerSupports(m, net.domD[m.dom1].size);
+        preparerSupports(m, net.domD[m.dom1].size, net.lignes);
         if (o >= 0) modele[o] = r;
     }
+    // Each arc leads to its variable's rows in its pair.
+    for (int u = 0; u < net.nb_var; ++u)
+        for (ARC& a : net.graphe[u].arcs) {
+            const REL& m = net.relDef[a.paire];
+            const int e = u == m.var1 ? 0 : 1;
+            a.lignes = m.lignes[e];
+            a.mots = static_cast<Ushort>(m.mots[e]);
+        }
 }
 
 }  // namespace

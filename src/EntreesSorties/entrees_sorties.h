@@ -28,12 +28,12 @@ struct DOMAIN {
 // value indexes still present (a sparse set).
 struct DOMAINE {
     Ushort nbval = 0;               // size of the declared domain
+    int nbvalC = 0;                 // size of the current domain (set by the search)
+    std::vector<int> ind_val_rest;  // permutation of 0..nbval-1, present values first
+    std::vector<std::uint64_t> bits;    // bit v set when value index v is in the current domain
+    std::vector<Ushort> pos_val;        // nbval + 1 entries: place of each value index in ind_val_rest
     int dom = 0;                    // number of the declared domain
     std::vector<int> tab_val;       // the values: tab_val[j] = domD[dom].val[j]
-    std::vector<int> ind_val_rest;  // permutation of 0..nbval-1, present values first
-    int nbvalC = 0;                 // size of the current domain (set by the search)
-    std::vector<Ushort> pos_val;        // nbval + 1 entries: place of each value index in ind_val_rest
-    std::vector<std::uint64_t> bits;    // bit v set when value index v is in the current domain
 };
 using DOMAINES = std::vector<DOMAINE>;
 
@@ -42,6 +42,8 @@ struct ARC {
     int paire = 0;     // the pair's matrix in relDef
     Ushort place = 0;  // position of the variable in the neighbour's list
     Ushort lu = 0;     // slot of the weight towards the neighbour in `weight`
+    std::uint32_t lignes = 0;  // in Network::lignes: the bit rows of the variable's values over the neighbour's,
+    Ushort mots = 0;           // of this many words each
 };
 
 // One variable's place in the constraint graph.  tab_voisins and arcs are
@@ -67,9 +69,9 @@ struct REL {
     // The same cells for the support test, seen from each end e of the pair
     // (0: var1, 1: var2): one bit row per value of that end over the values
     // of the other end, and the last support found for each value.
-    int mots[2] = {0, 0};                  // words of a bit row of end e
-    std::vector<std::uint64_t> lignes[2];  // lignes[e][a * mots[e] + w]
-    std::vector<Ushort> residu[2];         // residu[e][a]: a support of a, or the other end's nbval if none
+    int mots[2] = {0, 0};           // words of a bit row of end e
+    std::uint32_t lignes[2] = {0, 0};  // end e's rows: Network::lignes[lignes[e] + a * mots[e] + w]
+    std::vector<Ushort> residu[2];  // residu[e][a]: a support of a, or the other end's nbval if none
 
     std::uint8_t at(int a, int b) const { return rel[static_cast<size_t>(a) * nbCols + b]; }
     std::uint8_t& at(int a, int b) { return rel[static_cast<size_t>(a) * nbCols + b]; }
@@ -110,6 +112,7 @@ struct Network {
     std::vector<VOISIN> graphe;       // the constraint graph
     Ushort nb_rel = 0;                // number of constrained pairs
     std::vector<REL> relDef;          // one matrix per pair, plus a spare entry at nb_rel
+    std::vector<std::uint64_t> lignes;  // the bit rows of every pair, one block per end; pairs with the same cells share theirs
     std::vector<TUPLES> tabTuples;    // the allowed tuples of each relation of the file
     Ushort nb_ctr = 0;                // number of constraints
     std::vector<CONSTRAINTS> ctr;     // the constraints in file order
@@ -124,6 +127,10 @@ struct Network {
     int ref(int u, int v) const;
     // Weight of u's constraint towards its neighbour v.
     int& weight(int u, int v);
+    // Bit row of value index a of end e of pair m.
+    const std::uint64_t* ligne(const REL& m, int e, int a) const {
+        return lignes.data() + m.lignes[e] + static_cast<size_t>(a) * m.mots[e];
+    }
 };
 
 // A file that breaks the instance text format.  The message names the block,

@@ -4,14 +4,17 @@
 
 namespace {
 
-void enqueue(SearchState& s, Ushort x) {
-    s.queue = (s.queue + 1) % s.tailleFile;
+// The slots are used in a circle: the next slot after the last is 0.
+inline int suivante(const SearchState& s, int slot) { return slot + 1 == s.tailleFile ? 0 : slot + 1; }
+
+inline void enqueue(SearchState& s, Ushort x) {
+    s.queue = suivante(s, s.queue);
     s.Liste_ac8_var[s.queue] = x;
     s.presente[x] = 1;
 }
 
-Ushort dequeue(SearchState& s) {
-    s.tete = (s.tete + 1) % s.tailleFile;
+inline Ushort dequeue(SearchState& s) {
+    s.tete = suivante(s, s.tete);
     const Ushort x = s.Liste_ac8_var[s.tete];
     s.presente[x] = 0;
     return x;
@@ -20,11 +23,11 @@ Ushort dequeue(SearchState& s) {
 // Support of value a of end e of pair m in the current domain dj of the
 // other end: its residue if still present, else the first common bit of
 // a's row and dj's bit set, which becomes the residue.
-inline bool soutenuVite(REL& m, int e, const DOMAINE& dj, int a) {
+inline bool soutenuVite(const Network& net, REL& m, int e, const DOMAINE& dj, int a) {
     Ushort& r = m.residu[e][a];
     if (dj.pos_val[r] < dj.nbvalC) return true;
     const int mots = m.mots[e];
-    const std::uint64_t* ligne = m.lignes[e].data() + static_cast<size_t>(a) * mots;
+    const std::uint64_t* ligne = net.ligne(m, e, a);
     const std::uint64_t* dom = dj.bits.data();
     for (int w = 0; w < mots; ++w)
         if (const std::uint64_t x = ligne[w] & dom[w]) {
@@ -57,7 +60,7 @@ bool supportParBalayage(const REL& m, bool premier, const DOMAINE& dj, int a) {
 template <bool Reference>
 inline bool soutenu(const Network& net, REL& m, Ushort i, Ushort j, int a) {
     if constexpr (Reference) return supportParBalayage(m, i < j, net.realDom[j], a);
-    else return soutenuVite(m, i < j ? 0 : 1, net.realDom[j], a);
+    else return soutenuVite(net, m, i < j ? 0 : 1, net.realDom[j], a);
 }
 
 // Root revision of x against its neighbour y: removes the values of x without
@@ -85,7 +88,7 @@ bool reviserVariante(Network& net, SearchState& s, Ushort x, Ushort y, int paire
 }
 
 // First cut of i at the current level: save its size and stack it.
-void trailer(Network& net, SearchState& s, Ushort i) {
+inline void trailer(Network& net, SearchState& s, Ushort i) {
     s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(net.realDom[i].nbvalC);
     PILE_VAR& f = s.future_fc[s.level];
     if (f.sommet == 0) f.debut = s.trail_sommet;
@@ -133,45 +136,137 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
     return true;
 }
 
-// Revision of i (position k of j's list) against j by bit rows of W words:
-// j's domain stays in registers, a support test is W ANDs with the row.
+// Takes out of i (position k of j's list) the values of `sans`, a bit set
+// over its value indexes within its current domain, as the scan of
+// reviserContre does: the value at the smallest position changes places with
+// the last one, the domain shrinks by one, and so on.  `places` follows the
+// positions of the values still to go, so the smallest is one bit search.
 template <int W>
-inline bool reviserParMots(Network& net, SearchState& s, Ushort j, int k, const REL& m, int e) {
-    std::uint64_t domaine[W];
-    for (int w = 0; w < W; ++w) domaine[w] = net.realDom[j].bits[w];
-    const std::uint64_t* lignes = m.lignes[e].data();
-    return reviserContre(net, s, j, k, [&domaine, lignes](int a) {
-        const std::uint64_t* ligne = lignes + static_cast<size_t>(a) * W;
-        std::uint64_t x = 0;
-        for (int w = 0; w < W; ++w) x |= ligne[w] & domaine[w];
-        return x != 0;
-    });
+bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t (&sans)[W]) {
+    VOISIN& g = net.graphe[j];
+    DOMAINE& d = net.realDom[i];
+    std::uint64_t places[W] = {};
+    for (int w = 0; w < W; ++w)
+        for (std::uint64_t x = sans[w]; x; x &= x - 1) {
+            const int p = d.pos_val[w * 64 + std::countr_zero(x)];
+            places[p >> 6] |= std::uint64_t{1} << (p & 63);
+        }
+    std::uint8_t& flag = s.active[g.arcs[k].paire];
+    if (!flag) {
+        flag = 1;
+        ++s.nbActive;
+    }
+    if (!s.presente[i]) {
+        enqueue(s, i);
+        if (s.niveau_trail[i] != s.level) trailer(net, s, i);
+    }
+    int* val = d.ind_val_rest.data();
+    Ushort* pos = d.pos_val.data();
+    for (int w = 0; w < W; ++w)
+        while (places[w]) {
+            const int p = w * 64 + std::countr_zero(places[w]);
+            const int der = --d.nbvalC;
+            const int a = val[p], b = val[der];
+            val[p] = b;
+            val[der] = a;
+            pos[b] = static_cast<Ushort>(p);
+            pos[a] = static_cast<Ushort>(der);
+            d.bits[a >> 6] &= ~(std::uint64_t{1} << (a & 63));
+            // The last value, if it is to go too, now stands at p.
+            if (!((places[der >> 6] >> (der & 63)) & 1)) places[w] &= places[w] - 1;
+            else places[der >> 6] &= ~(std::uint64_t{1} << (der & 63));
+        }
+    if (d.nbvalC == 0) {
+        int& w = g.weight[g.arcs[k].lu];
+        w = static_cast<int>(static_cast<unsigned>(w) + 1u);
+        ++s.sommePoids[j];  // i is a future neighbour of j
+        actualiserChoix(s, j);
+        return false;
+    }
+    return true;
+}
+
+// The values of i's current domain `di` (W words) without support in j's,
+// whose values are val[0 .. n-1] and whose rows over i's values start at
+// `lignes`: the rows are taken out of di, in the order of j's domain, until
+// nothing is left, which is the common case.  False when nothing is left.
+template <int W>
+inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, const int* val, int n,
+                        std::uint64_t (&reste)[W]) {
+    const int* const fin = val + n;
+    if constexpr (W == 1) {
+        std::uint64_t r = di[0];
+        for (; fin - val >= 4; val += 4) {
+            r &= ~(lignes[val[0]] | lignes[val[1]] | lignes[val[2]] | lignes[val[3]]);
+            if (!r) return false;
+        }
+        for (; val != fin; ++val) r &= ~lignes[*val];
+        reste[0] = r;
+        return r != 0;
+    } else {
+        for (int w = 0; w < W; ++w) reste[w] = di[w];
+        for (; val != fin; ++val) {
+            const std::uint64_t* ligne = lignes + static_cast<size_t>(*val) * W;
+            std::uint64_t encore = 0;
+            for (int w = 0; w < W; ++w) encore |= reste[w] &= ~ligne[w];
+            if (!encore) return false;
+        }
+        return true;
+    }
+}
+
+// Revision of i, the neighbour at position k of j's list, against j when
+// i's values fit in W words: by the rows of j's values over i's values,
+// from the arc; the values found without support go as reviserContre's scan
+// takes them out.
+template <int W>
+inline bool reviserParUnion(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t* lignes,
+                            const int* valj, int nj) {
+    std::uint64_t reste[W];
+    if (!sansSupport<W>(net.realDom[i].bits.data(), lignes, valj, nj, reste)) return true;
+    return retirer<W>(net, s, j, k, i, reste);
 }
 
 // Revision of each future neighbour of j against j after a decision.  j's
-// domain does not change meanwhile.  Up to four words of bits, the bit rows
-// alone; beyond, the residue first, then the rows.
-template <bool Reference>
-bool propagerMac(Network& net, SearchState& s, Ushort j) {
+// domain and list do not change meanwhile.  Neighbours whose values fit in
+// four words by the rows of j's values; beyond, value by value, the residue
+// first, then the row.
+bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
+    const VOISIN& g = net.graphe[j];
+    const DOMAINE& dj = net.realDom[j];
+    const Ushort* voisins = g.tab_voisins.data();
+    const ARC* arcs = g.arcs.data();
+    const std::uint64_t* base = net.lignes.data();
+    const int* valj = dj.ind_val_rest.data();
+    const int nj = dj.nbvalC, degre = g.degre;
+    for (int k = 0; k < degre; ++k) {
+        const Ushort i = voisins[k];
+        const std::uint64_t* lignes = base + arcs[k].lignes;
+        bool ok;
+        switch (arcs[k].mots) {
+        case 1: ok = reviserParUnion<1>(net, s, j, k, i, lignes, valj, nj); break;
+        case 2: ok = reviserParUnion<2>(net, s, j, k, i, lignes, valj, nj); break;
+        case 3: ok = reviserParUnion<3>(net, s, j, k, i, lignes, valj, nj); break;
+        case 4: ok = reviserParUnion<4>(net, s, j, k, i, lignes, valj, nj); break;
+        default: {
+            REL& m = net.relDef[arcs[k].paire];
+            const int e = i < j ? 0 : 1;
+            ok = reviserContre(net, s, j, k, [&](int a) { return soutenuVite(net, m, e, dj, a); });
+        }
+        }
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// The same with the plain support test.
+bool propagerMacReference(Network& net, SearchState& s, Ushort j) {
     const VOISIN& g = net.graphe[j];
     const DOMAINE& dj = net.realDom[j];
     for (int k = 0; k < g.degre; ++k) {
-        const Ushort i = g.tab_voisins[k];
-        REL& m = net.relDef[g.arcs[k].paire];
-        const int e = i < j ? 0 : 1;
-        bool ok;
-        if constexpr (Reference) {
-            ok = reviserContre(net, s, j, k, [&](int a) { return supportParBalayage(m, e == 0, dj, a); });
-        } else {
-            switch (m.mots[e]) {
-            case 1: ok = reviserParMots<1>(net, s, j, k, m, e); break;
-            case 2: ok = reviserParMots<2>(net, s, j, k, m, e); break;
-            case 3: ok = reviserParMots<3>(net, s, j, k, m, e); break;
-            case 4: ok = reviserParMots<4>(net, s, j, k, m, e); break;
-            default: ok = reviserContre(net, s, j, k, [&](int a) { return soutenuVite(m, e, dj, a); });
-            }
-        }
-        if (!ok) return false;
+        const REL& m = net.relDef[g.arcs[k].paire];
+        const bool premier = g.tab_voisins[k] < j;
+        if (!reviserContre(net, s, j, k, [&](int a) { return supportParBalayage(m, premier, dj, a); })) return false;
     }
     return true;
 }
@@ -183,7 +278,7 @@ bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
 }
 
 bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a) {
-    return soutenuVite(net.relDef[net.ref(i, j)], i < j ? 0 : 1, net.realDom[j], a);
+    return soutenuVite(net, net.relDef[net.ref(i, j)], i < j ? 0 : 1, net.realDom[j], a);
 }
 
 void switchDom(Network& net, int v, int pos1, int pos2) {
@@ -221,7 +316,7 @@ bool ac8File(Network& net, SearchState& s) {
 }
 
 bool PropagerAc8MacFile(Network& net, SearchState& s, Ushort j) {
-    return s.reference ? propagerMac<true>(net, s, j) : propagerMac<false>(net, s, j);
+    return s.reference ? propagerMacReference(net, s, j) : propagerMacVite(net, s, j);
 }
 
 bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {

@@ -6,6 +6,7 @@
 // rest.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -190,4 +191,50 @@ TEST_F(VariantsTest, EveryChoiceOfTheFastVariantFollowsTheRule) {
     EXPECT_GT(choix, 300) << "choices";
     EXPECT_GT(sansVoisin, 50) << "choices of a variable without future neighbour";
     EXPECT_GT(infinis, 50) << "choices among infinite quotients";
+}
+
+// Domains of 4 and 5 words of bits (and a small one), constrained across
+// each other: the widest pairs go value by value through the residues, the
+// others by rows; domain products stay within the format's 65535.
+TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
+    std::mt19937 rng(9090);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int sat = 0, unsat = 0;
+    for (int k = 0; k < 24; ++k) {
+        Instance inst;
+        const int tailles[] = {uni(257, 300), uni(193, 218), uni(3, 9)};
+        for (int t : tailles) {
+            std::vector<int> v(t);
+            for (int a = 0; a < t; ++a) v[a] = 3 * a + uni(0, 2);
+            std::shuffle(v.begin(), v.end(), rng);
+            inst.domains.push_back(v);
+        }
+        const int n = uni(6, 10);
+        for (int i = 0; i < n; ++i) inst.varDom.push_back(i % 3);
+        const double serre = 0.9 + 0.01 * (k % 8);
+        for (int x = 0; x < n; ++x)
+            for (int y = x + 1; y < n; ++y) {
+                const int dx = inst.varDom[x], dy = inst.varDom[y];
+                if ((dx == 0 && dy == 0) || uni(0, 99) < 40) continue;
+                Instance::Relation rel;
+                rel.allowed = k % 2 == 0;
+                rel.d0 = dx;
+                rel.d1 = dy;
+                const double listee = rel.allowed ? 1 - serre : serre;
+                for (int a : inst.domains[dx])
+                    for (int b : inst.domains[dy])
+                        if (std::uniform_real_distribution<double>(0, 1)(rng) < listee) rel.tuples.emplace_back(a, b);
+                inst.relations.push_back(rel);
+                inst.constraints.push_back({x, y, static_cast<int>(inst.relations.size()) - 1});
+            }
+        const std::string texte = inst.toText();
+        std::string uns;
+        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
+        const Sortie vite = run(texte, uns, false), simple = run(texte, uns, true);
+        ASSERT_EQ(vite, simple) << "instance " << k;
+        ASSERT_NE(vite.status, 255) << "instance " << k << " was refused";
+        (vite.status ? sat : unsat)++;
+    }
+    EXPECT_GT(sat, 2);
+    EXPECT_GT(unsat, 2);
 }

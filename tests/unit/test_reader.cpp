@@ -330,7 +330,7 @@ TEST(Reader, BitRowsAndResiduesMatchTheCellsOfEveryPair) {
                 for (int a = 0; a < n[e]; ++a) {
                     bool vide = true;
                     for (int b = 0; b < n[1 - e]; ++b) {
-                        const bool bit = (m.lignes[e][static_cast<size_t>(a) * m.mots[e] + b / 64] >> (b % 64)) & 1;
+                        const bool bit = (net.ligne(m, e, a)[b / 64] >> (b % 64)) & 1;
                         const bool cellule = e == 0 ? m.at(a, b) : m.at(b, a);
                         ASSERT_EQ(bit, cellule) << "instance " << k << " pair " << r << " end " << e << " " << a << "," << b;
                         vide = vide && !cellule;
