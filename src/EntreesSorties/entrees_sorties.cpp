@@ -68,7 +68,8 @@ struct Lecteur {
         throw FormatError(where + ": " + what);
     }
 
-    static bool blanc(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+    // ' ', or one of '\t' '\n' '\v' '\f' '\r' (codes 9 to 13).
+    static bool blanc(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= 4; }
 
     std::string_view word(const char* what) {
         while (pos < texte.size() && blanc(texte[pos])) ++pos;
@@ -78,8 +79,27 @@ struct Lecteur {
         return texte.substr(debut, pos - debut);
     }
 
-    // A signed 32-bit decimal number.
+    // A signed 32-bit decimal number.  Plain tokens (an optional '-' and up
+    // to ten digits) are read on the spot; the others go through
+    // nombreComplet, which knows every rule and message.
     int number(const char* what) {
+        const char* p = texte.data() + pos;
+        const char* const fin = texte.data() + texte.size();
+        while (p != fin && blanc(*p)) ++p;
+        const bool negatif = p != fin && *p == '-';
+        const char* const chiffres = p + negatif;
+        std::uint64_t v = 0;
+        for (p = chiffres; p != fin && p - chiffres < 11 && static_cast<unsigned char>(*p - '0') < 10; ++p)
+            v = v * 10 + static_cast<unsigned>(*p - '0');
+        const long long n = negatif ? -static_cast<long long>(v) : static_cast<long long>(v);
+        if (p != chiffres && p - chiffres <= 10 && (p == fin || blanc(*p)) && n >= INT32_MIN && n <= INT32_MAX) {
+            pos = static_cast<size_t>(p - texte.data());
+            return static_cast<int>(n);
+        }
+        return nombreComplet(what);
+    }
+
+    int nombreComplet(const char* what) {
         std::string_view tok = word(what);
         std::string_view digits = tok;
         if (digits[0] == '+') digits.remove_prefix(1);
@@ -190,14 +210,19 @@ void lireVariables(Lecteur& in, Network& net) {
     }
 }
 
-// First pass over the relations: tabTuples gets the arity and domains of each
-// relation, tt the tuples as listed.
-void lireRelations(Lecteur& in, Network& net, std::vector<TUPLES>& tt, const std::vector<IndexValeurs>& index) {
+// The relations block.  tabTuples gets each relation's arity, domains and
+// allowed tuples: those listed, or for a list of forbidden tuples the product
+// of the two domains in order less the listed ones (as ajouter does).
+// cellules[i] gets relation i's matrix, rows the values of its first
+// position: a cell is allowed when its two value indexes are each the first
+// of their value and it is listed as allowed, or not listed as forbidden.
+void lireRelations(Lecteur& in, Network& net, std::vector<std::vector<std::uint8_t>>& cellules,
+                   const std::vector<IndexValeurs>& index) {
     in.bloc = "relations";
     in.record = -1;
     int R = in.count("relation count");
     net.tabTuples.resize(R);
-    tt.resize(R);
+    cellules.resize(R);
     for (int i = 0; i < R; ++i) {
         in.record = i;
         in.number("relation number");
@@ -205,63 +230,57 @@ void lireRelations(Lecteur& in, Network& net, std::vector<TUPLES>& tt, const std
         int arity = in.number("arity");
         if (arity != 2) throw NaryRelation("This experimental version doesn't accept n-ary constraints\n");
         TUPLES& rel = net.tabTuples[i];
-        rel.typeRel = (type == 0);
+        const bool interdits = type == 0;
         rel.arity = 2;
         rel.domaines.resize(2);
         for (int k = 0; k < 2; ++k)
             rel.domaines[k] = static_cast<Ushort>(in.reference("domain", net.nb_dom, "domains"));
-        long produit = static_cast<long>(net.domD[rel.domaines[0]].size) * net.domD[rel.domaines[1]].size;
+        const DOMAIN &d0 = net.domD[rel.domaines[0]], &d1 = net.domD[rel.domaines[1]];
+        const IndexValeurs &i0 = index[rel.domaines[0]], &i1 = index[rel.domaines[1]];
+        long produit = static_cast<long>(d0.size) * d1.size;
         if (produit > MAX_COUNT)
             in.fail("product of the domain sizes " + std::to_string(produit) + " is above 65535");
-        int n = in.count("tuple count");
-        tt[i].arity = 2;
-        tt[i].nb_tuples = static_cast<Ushort>(n);
-        rel.nb_tuples = static_cast<Ushort>(produit);
-        tt[i].tuples.resize(static_cast<size_t>(n) * 2);
-        for (int t = 0; t < n; ++t)
+        const int n = in.count("tuple count");
+        std::vector<std::uint8_t>& listee = cellules[i];
+        listee.assign(static_cast<size_t>(produit), 0);
+        if (!interdits) rel.tuples.resize(static_cast<size_t>(n) * 2);
+        for (int t = 0; t < n; ++t) {
+            int ab[2];
             for (int k = 0; k < 2; ++k) {
-                int v = in.number("a tuple value");
-                if (premierIndice(index[rel.domaines[k]], v) < 0)
-                    in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) +
-                            " is not in domain " + std::to_string(rel.domaines[k]));
-                tt[i].tuples[static_cast<size_t>(t) * 2 + k] = v;
+                const int v = in.number("a tuple value");
+                ab[k] = premierIndice(k == 0 ? i0 : i1, v);
+                if (ab[k] < 0)
+                    in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) + " is not in domain " +
+                            std::to_string(rel.domaines[k]));
+                if (!interdits) rel.tuples[static_cast<size_t>(t) * 2 + k] = v;
             }
-    }
-}
-
-// Second pass: every relation becomes a table of allowed tuples.  A list of
-// forbidden tuples gives the product of the two domains in order, less the
-// listed tuples (as ajouter does, through a table of the listed cells).
-void completerRelations(Network& net, const std::vector<TUPLES>& tt, const std::vector<IndexValeurs>& index) {
-    for (size_t i = 0; i < net.tabTuples.size(); ++i) {
-        TUPLES& rel = net.tabTuples[i];
-        if (rel.typeRel) {
-            const DOMAIN &d0 = net.domD[rel.domaines[0]], &d1 = net.domD[rel.domaines[1]];
-            std::vector<int> premier0(d0.size), premier1(d1.size);
-            for (int a = 0; a < d0.size; ++a) premier0[a] = premierIndice(index[rel.domaines[0]], d0.val[a]);
-            for (int b = 0; b < d1.size; ++b) premier1[b] = premierIndice(index[rel.domaines[1]], d1.val[b]);
-            std::vector<std::uint8_t> listee(static_cast<size_t>(d0.size) * d1.size, 0);
-            for (int t = 0; t < tt[i].nb_tuples; ++t) {
-                const int* u = tt[i].tuples.data() + static_cast<size_t>(t) * 2;
-                listee[static_cast<size_t>(premierIndice(index[rel.domaines[0]], u[0])) * d1.size +
-                       premierIndice(index[rel.domaines[1]], u[1])] = 1;
-            }
-            rel.tuples.clear();
-            rel.tuples.reserve(static_cast<size_t>(rel.nb_tuples) * rel.arity);
-            rel.nb_tuples = 0;
-            for (int a = 0; a < d0.size; ++a)
-                for (int b = 0; b < d1.size; ++b)
-                    if (!listee[static_cast<size_t>(premier0[a]) * d1.size + premier1[b]]) {
-                        rel.tuples.push_back(d0.val[a]);
-                        rel.tuples.push_back(d1.val[b]);
-                        ++rel.nb_tuples;
-                    }
-        } else {
-            rel.nb_tuples = tt[i].nb_tuples;
-            rel.tuples.resize(static_cast<size_t>(rel.nb_tuples) * rel.arity);
-            copier(&tt[i], static_cast<int>(i), net);
+            listee[static_cast<size_t>(ab[0]) * d1.size + ab[1]] = 1;
         }
         rel.typeRel = false;
+        if (!interdits) {
+            rel.nb_tuples = static_cast<Ushort>(n);
+            continue;
+        }
+        std::vector<int> premier1(d1.size);
+        for (int b = 0; b < d1.size; ++b) premier1[b] = premierIndice(i1, d1.val[b]);
+        rel.tuples.clear();
+        rel.tuples.reserve(static_cast<size_t>(produit) * 2);
+        for (int a = 0; a < d0.size; ++a) {
+            const int pa = premierIndice(i0, d0.val[a]);
+            const std::uint8_t* ligne = listee.data() + static_cast<size_t>(pa) * d1.size;
+            for (int b = 0; b < d1.size; ++b)
+                if (!ligne[premier1[b]]) {
+                    rel.tuples.push_back(d0.val[a]);
+                    rel.tuples.push_back(d1.val[b]);
+                }
+        }
+        rel.nb_tuples = static_cast<Ushort>(rel.tuples.size() / 2);
+        // The listed cells become the allowed ones: the others at first indexes.
+        for (int a = 0; a < d0.size; ++a) {
+            std::uint8_t* ligne = listee.data() + static_cast<size_t>(a) * d1.size;
+            const bool premiere = premierIndice(i0, d0.val[a]) == a;
+            for (int b = 0; b < d1.size; ++b) ligne[b] = premiere && premier1[b] == b && !ligne[b];
+        }
     }
 }
 
@@ -334,17 +353,19 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
 }
 
 // Folds the constraints into one matrix per pair of variables.
-void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
+void construireMatrices(Network& net, std::vector<std::vector<std::uint8_t>>& cellules) {
     net.relDef.assign(1, REL{});
     int compteur = 0;
     std::unordered_map<std::uint32_t, int> paires;  // (u << 16 | v) -> index in relDef, u < v
     paires.reserve(static_cast<size_t>(net.nb_ctr) * 2);
-    // Each relation's matrix in each orientation (rows: its position o), built
-    // at its first use; per pair, the relation and orientation it comes from,
-    // -1 once an intersection changed it.
+    // Each relation's matrix in each orientation (rows: its position o), at
+    // g = 2 * relation + o; per pair, the g it comes from, -1 once an
+    // intersection changed it.  A matrix goes to the pair of its last use, a
+    // copy to the others.
     const size_t R = net.tabTuples.size();
-    std::vector<std::vector<std::uint8_t>> gabarits(2 * R);
-    std::vector<std::uint8_t> gabaritPret(2 * R, 0);
+    std::vector<int> restants(2 * R, 0);
+    for (const CONSTRAINTS& c : net.ctr)
+        if (c.variables.size() == 2) ++restants[2 * static_cast<size_t>(c.nbRel) + (c.variables[0] > c.variables[1])];
     std::vector<long> origine;
     origine.reserve(net.nb_ctr);
     for (int i = 0; i < net.nb_ctr; ++i) {
@@ -364,19 +385,17 @@ void construireMatrices(Network& net, const std::vector<IndexValeurs>& index) {
                 const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
                 m.nbCols = dq.size;
                 const size_t g = 2 * static_cast<size_t>(c.nbRel) + static_cast<size_t>(p);
-                if (!gabaritPret[g]) {
-                    gabaritPret[g] = 1;
-                    m.rel.assign(static_cast<size_t>(dp.size) * dq.size, 0);
-                    for (int t = 0; t < rel.nb_tuples; ++t) {
-                        const int* tup = rel.tuple(t);
-                        int a = premierIndice(index[rel.domaines[p]], tup[p]);
-                        int b = premierIndice(index[rel.domaines[q]], tup[q]);
-                        m.at(a, b) = 1;
-                    }
-                    gabarits[g] = m.rel;
-                } else {
-                    m.rel = gabarits[g];
+                std::vector<std::uint8_t>& gabarit = cellules[g];
+                if (gabarit.empty() && dp.size * dq.size > 0) {
+                    // The transposed matrix of the relation, built at its first use.
+                    const std::vector<std::uint8_t>& droit = cellules[g - 1];
+                    gabarit.resize(droit.size());
+                    for (int a = 0; a < dp.size; ++a)
+                        for (int b = 0; b < dq.size; ++b)
+                            gabarit[static_cast<size_t>(a) * dq.size + b] = droit[static_cast<size_t>(b) * dp.size + a];
                 }
+                if (--restants[g] == 0 && (p == 1 || restants[g + 1] == 0)) m.rel = std::move(gabarit);
+                else m.rel = gabarit;
                 m.typeRel = rel.typeRel;
                 m.dom1 = rel.domaines[p];
                 m.dom2 = rel.domaines[q];
@@ -500,11 +519,13 @@ void parseCSP(const std::string& texte, const std::string& nom, Network& net) {
     index.reserve(net.nb_dom);
     for (const DOMAIN& d : net.domD) index.push_back(indexer(d));
     lireVariables(in, net);
-    std::vector<TUPLES> tt;
-    lireRelations(in, net, tt, index);
-    completerRelations(net, tt, index);
+    // Per relation, its matrix, and room for the transposed one: cellules[2 * r + o].
+    std::vector<std::vector<std::uint8_t>> cellules;
+    lireRelations(in, net, cellules, index);
+    std::vector<std::vector<std::uint8_t>> parOrientation(2 * cellules.size());
+    for (size_t r = 0; r < cellules.size(); ++r) parOrientation[2 * r] = std::move(cellules[r]);
     lireContraintes(in, net);
-    construireMatrices(net, index);
+    construireMatrices(net, parOrientation);
 }
 
 // A name whose part from its last "." is exactly ".xml".
@@ -516,6 +537,19 @@ static bool nomXML(const std::string& nom) {
 bool lireFichier(const char* nom, std::string& texte) {
     std::FILE* f = std::fopen(nom, "rb");
     if (!f) return false;
+    // One read of the size the file has now, then whatever follows (a file
+    // that grows meanwhile, or one whose size can't be told).
+    if (std::fseek(f, 0, SEEK_END) == 0) {
+        const long taille = std::ftell(f);
+        std::rewind(f);
+        if (taille > 0) {
+            const size_t debut = texte.size();
+            texte.resize(debut + static_cast<size_t>(taille));
+            texte.resize(debut + std::fread(texte.data() + debut, 1, static_cast<size_t>(taille), f));
+        }
+    } else {
+        std::clearerr(f);
+    }
     char buf[1 << 16];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) texte.append(buf, n);
