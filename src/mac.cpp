@@ -60,7 +60,7 @@ void undo_reduction(Network& net, SearchState& s) {
     while (f.sommet != 0) {
         const Ushort i = s.trail[f.debut + f.sommet--];
         s.niveau_trail[i] = -1;
-        changerTaille(net.realDom[i], s.reductions_vals[i][s.reductions_sommet[i]--]);
+        agrandir(net.realDom[i], s.reductions_vals[i][s.reductions_sommet[i]--]);
     }
     s.trail_sommet = f.debut;
 }

@@ -162,20 +162,23 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
     }
     int* val = d.ind_val_rest.data();
     Ushort* pos = d.pos_val.data();
+    int n = d.nbvalC;
     for (int w = 0; w < W; ++w)
         while (places[w]) {
             const int p = w * 64 + std::countr_zero(places[w]);
-            const int der = --d.nbvalC;
+            const int der = --n;
             const int a = val[p], b = val[der];
             val[p] = b;
             val[der] = a;
             pos[b] = static_cast<Ushort>(p);
             pos[a] = static_cast<Ushort>(der);
-            d.bits[a >> 6] &= ~(std::uint64_t{1} << (a & 63));
             // The last value, if it is to go too, now stands at p.
-            if (!((places[der >> 6] >> (der & 63)) & 1)) places[w] &= places[w] - 1;
-            else places[der >> 6] &= ~(std::uint64_t{1} << (der & 63));
+            const std::uint64_t aussi = (places[der >> 6] >> (der & 63)) & 1;
+            places[der >> 6] &= ~(aussi << (der & 63));
+            places[w] &= ~((aussi ^ 1) << (p & 63));
         }
+    d.nbvalC = n;
+    for (int w = 0; w < W; ++w) d.bits[w] &= ~sans[w];
     if (d.nbvalC == 0) {
         int& w = g.weight[g.arcs[k].lu];
         w = static_cast<int>(static_cast<unsigned>(w) + 1u);

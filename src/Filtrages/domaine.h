@@ -28,6 +28,15 @@ inline void retirerDernier(DOMAINE& d) {
     d.bits[v >> 6] &= ~(std::uint64_t{1} << (v & 63));
 }
 
+// The current domain grows back to the first `taille` entries of
+// ind_val_rest (taille >= nbvalC).
+inline void agrandir(DOMAINE& d, int taille) {
+    const int* val = d.ind_val_rest.data();
+    std::uint64_t* bits = d.bits.data();
+    for (int p = d.nbvalC; p < taille; ++p) bits[val[p] >> 6] |= std::uint64_t{1} << (val[p] & 63);
+    d.nbvalC = taille;
+}
+
 // The current domain becomes the first `taille` entries of ind_val_rest.
 inline void changerTaille(DOMAINE& d, int taille) {
     for (int p = taille; p < d.nbvalC; ++p) {
