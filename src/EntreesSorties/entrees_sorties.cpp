@@ -7,8 +7,14 @@
 // token, and never reads or writes outside the tables.
 #include "EntreesSorties/entrees_sorties.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -81,18 +87,19 @@ struct Lecteur {
 
     // A signed 32-bit decimal number.  Plain tokens (an optional '-' and up
     // to ten digits) are read on the spot; the others go through
-    // nombreComplet, which knows every rule and message.
+    // nombreComplet, which knows every rule and message.  The text ends with
+    // a '\0' (neither blank nor digit), which stops both scans.
     int number(const char* what) {
         const char* p = texte.data() + pos;
-        const char* const fin = texte.data() + texte.size();
-        while (p != fin && blanc(*p)) ++p;
-        const bool negatif = p != fin && *p == '-';
+        while (blanc(*p)) ++p;
+        const bool negatif = *p == '-';
         const char* const chiffres = p + negatif;
         std::uint64_t v = 0;
-        for (p = chiffres; p != fin && p - chiffres < 11 && static_cast<unsigned char>(*p - '0') < 10; ++p)
-            v = v * 10 + static_cast<unsigned>(*p - '0');
+        for (p = chiffres; static_cast<unsigned char>(*p - '0') < 10; ++p) v = v * 10 + static_cast<unsigned>(*p - '0');
+        const long chiffresLus = p - chiffres;
         const long long n = negatif ? -static_cast<long long>(v) : static_cast<long long>(v);
-        if (p != chiffres && p - chiffres <= 10 && (p == fin || blanc(*p)) && n >= INT32_MIN && n <= INT32_MAX) {
+        if (chiffresLus > 0 && chiffresLus <= 10 && (blanc(*p) || p == texte.data() + texte.size()) &&
+            n >= INT32_MIN && n <= INT32_MAX) {
             pos = static_cast<size_t>(p - texte.data());
             return static_cast<int>(n);
         }
@@ -243,7 +250,8 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::vector<std::uint8
         const int n = in.count("tuple count");
         std::vector<std::uint8_t>& listee = cellules[i];
         listee.assign(static_cast<size_t>(produit), 0);
-        if (!interdits) rel.tuples.resize(static_cast<size_t>(n) * 2);
+        rel.tuples.clear();
+        if (!interdits) rel.tuples.reserve(static_cast<size_t>(n) * 2);
         for (int t = 0; t < n; ++t) {
             int ab[2];
             for (int k = 0; k < 2; ++k) {
@@ -252,7 +260,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::vector<std::uint8
                 if (ab[k] < 0)
                     in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) + " is not in domain " +
                             std::to_string(rel.domaines[k]));
-                if (!interdits) rel.tuples[static_cast<size_t>(t) * 2 + k] = v;
+                if (!interdits) rel.tuples.push_back(v);
             }
             listee[static_cast<size_t>(ab[0]) * d1.size + ab[1]] = 1;
         }
@@ -509,7 +517,8 @@ void indexerContrainteNaire(Network& net, int i) {
     }
 }
 
-void parseCSP(const std::string& texte, const std::string& nom, Network& net) {
+// The reader on a text followed by a '\0'.
+static void analyser(std::string_view texte, const std::string& nom, Network& net) {
     net = Network{};
     Lecteur in{texte, 0, nom};
     in.bloc = "header";
@@ -527,6 +536,51 @@ void parseCSP(const std::string& texte, const std::string& nom, Network& net) {
     lireContraintes(in, net);
     construireMatrices(net, parOrientation);
 }
+
+void parseCSP(const std::string& texte, const std::string& nom, Network& net) { analyser(texte, nom, net); }
+
+namespace {
+
+// A whole file in memory, with a '\0' after it: the pages are taken from the
+// system in one call and filled by read(2), without a pass to clear them.
+class Contenu {
+public:
+    ~Contenu() {
+        if (zone_ != MAP_FAILED) munmap(zone_, taille_);
+    }
+    // False when the file can't be read this way (the caller falls back to
+    // lireFichier).
+    bool charger(const char* nom) {
+        const int fd = open(nom, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+        if (ok) {
+            taille_ = static_cast<size_t>(st.st_size) + 1;
+            zone_ = mmap(nullptr, taille_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+            ok = zone_ != MAP_FAILED;
+        }
+        size_t lus = 0;
+        while (ok && lus < taille_ - 1) {
+            const ssize_t n = read(fd, static_cast<char*>(zone_) + lus, taille_ - 1 - lus);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            lus += static_cast<size_t>(n);
+        }
+        // A file that changed size meanwhile goes the other way.
+        char reste;
+        ok = ok && lus == taille_ - 1 && read(fd, &reste, 1) == 0;
+        close(fd);
+        return ok;
+    }
+    std::string_view texte() const { return {static_cast<const char*>(zone_), taille_ - 1}; }
+
+private:
+    void* zone_ = MAP_FAILED;
+    size_t taille_ = 0;
+};
+
+}  // namespace
 
 // A name whose part from its last "." is exactly ".xml".
 static bool nomXML(const std::string& nom) {
@@ -601,13 +655,15 @@ void readCSP(const char* nom, Network& net) {
         convertirXML(nom);
         lu = FICHIER_CONVERTI;
     }
+    Contenu contenu;
     std::string texte;
-    if (!lireFichier(lu.c_str(), texte)) {
+    const bool charge = contenu.charger(lu.c_str());
+    if (!charge && !lireFichier(lu.c_str(), texte)) {
         std::printf("File *%s* does not exist\n", lu.c_str());
         std::exit(1);
     }
     try {
-        parseCSP(texte, lu, net);
+        analyser(charge ? contenu.texte() : std::string_view(texte), lu, net);
     } catch (const NaryRelation& e) {
         std::fputs(e.what(), stderr);
         std::exit(255);
