@@ -7,6 +7,8 @@
 
 #include "EntreesSorties/entrees_sorties.h"
 #include "csp_gen.h"
+#include "harness.h"
+#include "net_compare.h"
 
 namespace {
 
@@ -340,6 +342,31 @@ TEST(Reader, BitRowsAndResiduesMatchTheCellsOfEveryPair) {
                     else EXPECT_TRUE(e == 0 ? m.at(a, res) : m.at(res, a)) << "the residue is a support";
                 }
             }
+        }
+    }
+}
+
+// readCSP on a file against parseCSP on its text: around page-size
+// multiples, without a final newline, and with the last number at the very
+// end of the file.
+TEST(ReaderFile, ReadsTheFileAsItsText) {
+    TempDir dir;
+    ScopedChdir here(dir.path);
+    std::mt19937 rng(77);
+    std::string base = randomInstance(rng).toText();
+    while (!base.empty() && base.back() == '\n') base.pop_back();
+    for (const size_t cible : {size_t{4095}, size_t{4096}, size_t{4097}, size_t{8192}}) {
+        // Blanks after the name line bring the file to the size wanted.
+        std::string texte = base;
+        const size_t eol = texte.find('\n');
+        if (texte.size() < cible) texte.insert(eol, cible - texte.size(), ' ');
+        for (const bool finLigne : {false, true}) {
+            const std::string fichier = finLigne ? texte + "\n" : texte;
+            writeFile("inst.txt", fichier);
+            Network lu, attendu;
+            readCSP("inst.txt", lu);
+            parseCSP(fichier, "inst.txt", attendu);
+            EXPECT_EQ(networkDifference(lu, attendu), "") << "size " << fichier.size();
         }
     }
 }
