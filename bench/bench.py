@@ -211,7 +211,7 @@ COLUMNS = ["instance", "variables", "constraints", "status", "decisions", "load_
            "peak_mb", "ref_cpu_s", "speedup", "ref_search_s", "search_speedup", "fscanf_s", "load_speedup",
            "fixed_s", "mac_cpu_s", "mac_peak_mb", "before_cpu_s", "before_peak_mb", "check"]
 SHORT = ["instance", "variables", "constraints", "status", "decisions", "load_s", "search_s", "cpu_s",
-         "peak_mb", "ref_cpu_s", "speedup", "load_speedup", "fixed_s", "check"]
+         "peak_mb", "ref_cpu_s", "speedup", "search_speedup", "load_speedup", "fixed_s", "check"]
 if "--before" in sys.argv:
     SHORT[-1:-1] = ["before_cpu_s", "before_peak_mb"]
 
