@@ -340,7 +340,7 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
     }
     std::uint64_t* l0 = arene.data() + m.lignes[0];
     std::uint64_t* l1 = arene.data() + m.lignes[1];
-    const std::uint8_t* cellule = m.rel.data();
+    const std::uint8_t* cellule = m.rel->data();
     for (int a = 0; a < n[0]; ++a)
         for (int b = 0; b < n[1]; ++b, ++cellule) {
             const std::uint64_t c = *cellule;
@@ -361,19 +361,15 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
 }
 
 // Folds the constraints into one matrix per pair of variables.
-void construireMatrices(Network& net, std::vector<std::vector<std::uint8_t>>& cellules) {
+void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules) {
     net.relDef.assign(1, REL{});
     int compteur = 0;
     std::unordered_map<std::uint32_t, int> paires;  // (u << 16 | v) -> index in relDef, u < v
     paires.reserve(static_cast<size_t>(net.nb_ctr) * 2);
     // Each relation's matrix in each orientation (rows: its position o), at
-    // g = 2 * relation + o; per pair, the g it comes from, -1 once an
-    // intersection changed it.  A matrix goes to the pair of its last use, a
-    // copy to the others.
+    // g = 2 * relation + o, shared by the pairs that use it; per pair, the g
+    // it comes from, -1 once an intersection changed it.
     const size_t R = net.tabTuples.size();
-    std::vector<int> restants(2 * R, 0);
-    for (const CONSTRAINTS& c : net.ctr)
-        if (c.variables.size() == 2) ++restants[2 * static_cast<size_t>(c.nbRel) + (c.variables[0] > c.variables[1])];
     std::vector<long> origine;
     origine.reserve(net.nb_ctr);
     for (int i = 0; i < net.nb_ctr; ++i) {
@@ -393,17 +389,16 @@ void construireMatrices(Network& net, std::vector<std::vector<std::uint8_t>>& ce
                 const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
                 m.nbCols = dq.size;
                 const size_t g = 2 * static_cast<size_t>(c.nbRel) + static_cast<size_t>(p);
-                std::vector<std::uint8_t>& gabarit = cellules[g];
-                if (gabarit.empty() && dp.size * dq.size > 0) {
+                if (!cellules[g]) {
                     // The transposed matrix of the relation, built at its first use.
-                    const std::vector<std::uint8_t>& droit = cellules[g - 1];
-                    gabarit.resize(droit.size());
+                    const std::vector<std::uint8_t>& droit = *cellules[g - 1];
+                    auto gabarit = std::make_shared<std::vector<std::uint8_t>>(droit.size());
                     for (int a = 0; a < dp.size; ++a)
                         for (int b = 0; b < dq.size; ++b)
-                            gabarit[static_cast<size_t>(a) * dq.size + b] = droit[static_cast<size_t>(b) * dp.size + a];
+                            (*gabarit)[static_cast<size_t>(a) * dq.size + b] = droit[static_cast<size_t>(b) * dp.size + a];
+                    cellules[g] = std::move(gabarit);
                 }
-                if (--restants[g] == 0 && (p == 1 || restants[g + 1] == 0)) m.rel = std::move(gabarit);
-                else m.rel = gabarit;
+                m.rel = cellules[g];
                 m.typeRel = rel.typeRel;
                 m.dom1 = rel.domaines[p];
                 m.dom2 = rel.domaines[q];
@@ -494,9 +489,14 @@ void copier(const TUPLES* t, int num, Network& net) {
 
 void intersection(REL* rel1, const REL* rel2, const Network& net) {
     const int lignes = net.domD[rel1->dom1].size, colonnes = net.domD[rel1->dom2].size;
+    // rel1's cells may be shared: the result is a copy of its own.
+    auto cellules = std::make_shared<std::vector<std::uint8_t>>(rel1->cellules());
     for (int a = 0; a < lignes; ++a)
-        for (int b = 0; b < colonnes; ++b)
-            if (rel1->at(a, b) != rel2->at(a, b)) rel1->at(a, b) = 0;
+        for (int b = 0; b < colonnes; ++b) {
+            std::uint8_t& c = (*cellules)[static_cast<size_t>(a) * rel1->nbCols + b];
+            if (c != rel2->at(a, b)) c = 0;
+        }
+    rel1->rel = std::move(cellules);
 }
 
 void indexerContrainteNaire(Network& net, int i) {
@@ -531,8 +531,9 @@ static void analyser(std::string_view texte, const std::string& nom, Network& ne
     // Per relation, its matrix, and room for the transposed one: cellules[2 * r + o].
     std::vector<std::vector<std::uint8_t>> cellules;
     lireRelations(in, net, cellules, index);
-    std::vector<std::vector<std::uint8_t>> parOrientation(2 * cellules.size());
-    for (size_t r = 0; r < cellules.size(); ++r) parOrientation[2 * r] = std::move(cellules[r]);
+    std::vector<std::shared_ptr<std::vector<std::uint8_t>>> parOrientation(2 * cellules.size());
+    for (size_t r = 0; r < cellules.size(); ++r)
+        parOrientation[2 * r] = std::make_shared<std::vector<std::uint8_t>>(std::move(cellules[r]));
     lireContraintes(in, net);
     construireMatrices(net, parOrientation);
 }
@@ -630,7 +631,7 @@ void writeCSP(const char* nomFic, const Network& net) {
     for (int r = 0; r < net.nb_rel; ++r) {
         const REL& m = net.relDef[r];
         const DOMAIN &d1 = net.domD[m.dom1], &d2 = net.domD[m.dom2];
-        long c = std::count(m.rel.begin(), m.rel.end(), 1);
+        long c = std::count(m.cellules().begin(), m.cellules().end(), 1);
         std::fprintf(f, "%d %d 2 %d %d %ld", r, 1, m.dom1, m.dom2, c);
         for (int a = 0; a < d1.size; ++a)
             for (int b = 0; b < d2.size; ++b)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -64,7 +65,10 @@ struct REL {
     int var2 = 0;           // larger variable of the pair
     bool typeRel = false;   // always false: the cells mark allowed pairs
     int nbCols = 0;         // row length (size of dom2)
-    std::vector<std::uint8_t> rel;  // row-major cells, 1 = allowed
+    // Row-major cells, 1 = allowed.  Pairs whose cells are those of the same
+    // relation in the same orientation share them; an intersection gives a
+    // pair cells of its own.
+    std::shared_ptr<const std::vector<std::uint8_t>> rel;
 
     // The same cells for the support test, seen from each end e of the pair
     // (0: var1, 1: var2): one bit row per value of that end over the values
@@ -73,8 +77,11 @@ struct REL {
     std::uint32_t lignes[2] = {0, 0};  // end e's rows: Network::lignes[lignes[e] + a * mots[e] + w]
     std::vector<Ushort> residu[2];  // residu[e][a]: a support of a, or the other end's nbval if none
 
-    std::uint8_t at(int a, int b) const { return rel[static_cast<size_t>(a) * nbCols + b]; }
-    std::uint8_t& at(int a, int b) { return rel[static_cast<size_t>(a) * nbCols + b]; }
+    const std::vector<std::uint8_t>& cellules() const {
+        static const std::vector<std::uint8_t> aucune;
+        return rel ? *rel : aucune;
+    }
+    std::uint8_t at(int a, int b) const { return (*rel)[static_cast<size_t>(a) * nbCols + b]; }
 };
 
 // A relation as a list of tuples of values: one record of the relations block.

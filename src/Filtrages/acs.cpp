@@ -44,7 +44,7 @@ bool supportParBalayage(const REL& m, bool premier, const DOMAINE& dj, int a) {
     const int n = dj.nbvalC;
     if (n <= 0) return false;
     const int* vals = dj.ind_val_rest.data();
-    const std::uint8_t* cells = m.rel.data();
+    const std::uint8_t* cells = m.rel->data();
     if (premier) {
         const std::uint8_t* row = cells + static_cast<size_t>(a) * m.nbCols;
         for (int p = 0; p < n; ++p)

@@ -292,8 +292,8 @@ TEST_F(ConvReaderStep, XmlNameIsConverted) {
     parseCSP(EXAMPLE_TXT, "t", expected);
     EXPECT_EQ(net.nb_var, 2);
     EXPECT_EQ(net.nb_rel, 1);
-    ASSERT_EQ(net.relDef[0].rel, expected.relDef[0].rel);
-    EXPECT_EQ(net.relDef[0].rel, (std::vector<std::uint8_t>{0, 1, 1, 1, 0, 1, 1, 1, 1}));
+    ASSERT_EQ(net.relDef[0].cellules(), expected.relDef[0].cellules());
+    EXPECT_EQ(net.relDef[0].cellules(), (std::vector<std::uint8_t>{0, 1, 1, 1, 0, 1, 1, 1, 1}));
 }
 
 TEST_F(ConvReaderStep, OtherNamesAreReadAsText) {

@@ -21,7 +21,7 @@ Network lire(const std::string& text) {
 // Cells of a pair's matrix, row by row.
 std::vector<int> cellules(const Network& net, int u, int v) {
     const REL& m = net.relDef[net.ref(u, v)];
-    return {m.rel.begin(), m.rel.end()};
+    return {m.cellules().begin(), m.cellules().end()};
 }
 
 std::vector<int> tuples(const Network& net, int r) {
@@ -216,14 +216,16 @@ TEST(Reader, RefusesNonBinaryRelationsEvenUnused) {
 
 TEST(Reader, IntersectionIsACellWiseConjunction) {
     Network net = lire(surDeuxValeurs(2, {EGAL}, {"2 0 1 0"}));
+    const std::vector<std::uint8_t> avant = net.relDef[0].cellules();
     REL tous = net.relDef[0], aucun = net.relDef[0];
-    std::fill(tous.rel.begin(), tous.rel.end(), 1);
-    std::fill(aucun.rel.begin(), aucun.rel.end(), 0);
+    tous.rel = std::make_shared<std::vector<std::uint8_t>>(avant.size(), 1);
+    aucun.rel = std::make_shared<std::vector<std::uint8_t>>(avant.size(), 0);
     REL m = net.relDef[0];
     intersection(&m, &tous, net);
-    EXPECT_EQ(m.rel, net.relDef[0].rel);
+    EXPECT_EQ(m.cellules(), avant);
     intersection(&m, &aucun, net);
-    EXPECT_EQ(m.rel, aucun.rel);
+    EXPECT_EQ(m.cellules(), aucun.cellules());
+    EXPECT_EQ(net.relDef[0].cellules(), avant) << "the cells m shared with the pair stay as they were";
 }
 
 TEST(Reader, IndexesTheTuplesOfWiderConstraints) {
