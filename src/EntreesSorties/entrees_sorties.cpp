@@ -340,12 +340,25 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
     }
     std::uint64_t* l0 = arene.data() + m.lignes[0];
     std::uint64_t* l1 = arene.data() + m.lignes[1];
-    const std::uint8_t* cellule = m.rel->data();
-    for (int a = 0; a < n[0]; ++a)
-        for (int b = 0; b < n[1]; ++b, ++cellule) {
-            const std::uint64_t c = *cellule;
-            l0[static_cast<size_t>(a) * m.mots[0] + (b >> 6)] |= c << (b & 63);
-            l1[static_cast<size_t>(b) * m.mots[1] + (a >> 6)] |= c << (a & 63);
+    // Each word gathered in a register: a row of the cells for end 0, a
+    // column for end 1.
+    const std::uint8_t* cellules = m.rel->data();
+    const size_t pas = static_cast<size_t>(n[1]);
+    for (int a = 0; a < n[0]; ++a) {
+        const std::uint8_t* ligne = cellules + static_cast<size_t>(a) * pas;
+        for (int w = 0; w < m.mots[0]; ++w) {
+            std::uint64_t x = 0;
+            for (int b = w * 64, fin = std::min(n[1], b + 64); b < fin; ++b)
+                x |= static_cast<std::uint64_t>(ligne[b]) << (b & 63);
+            l0[static_cast<size_t>(a) * m.mots[0] + w] = x;
+        }
+    }
+    for (int b = 0; b < n[1]; ++b)
+        for (int w = 0; w < m.mots[1]; ++w) {
+            std::uint64_t x = 0;
+            for (int a = w * 64, fin = std::min(n[0], a + 64); a < fin; ++a)
+                x |= static_cast<std::uint64_t>(cellules[static_cast<size_t>(a) * pas + b]) << (a & 63);
+            l1[static_cast<size_t>(b) * m.mots[1] + w] = x;
         }
     for (int e = 0; e < 2; ++e) {
         m.residu[e].assign(n[e], static_cast<Ushort>(n[1 - e]));
