@@ -27,11 +27,40 @@ struct DOMAIN {
 
 // One variable's domain.  The first nbvalC entries of ind_val_rest are the
 // value indexes still present (a sparse set).
+// A bit set over a domain's value indexes.  Up to LOCAUX words (256 values)
+// it lies in the struct itself, which spares a revision the pointer to
+// follow; beyond, on the heap.
+class BitsDomaine {
+public:
+    static constexpr int LOCAUX = 4;
+
+    void assign(size_t mots, std::uint64_t v) {
+        n_ = static_cast<std::uint32_t>(mots);
+        if (mots > LOCAUX) tas_.assign(mots, v);
+        else {
+            tas_.clear();
+            for (size_t w = 0; w < LOCAUX; ++w) locaux_[w] = w < mots ? v : 0;
+        }
+    }
+    size_t size() const { return n_; }
+    std::uint64_t* data() { return n_ <= LOCAUX ? locaux_ : tas_.data(); }
+    const std::uint64_t* data() const { return n_ <= LOCAUX ? locaux_ : tas_.data(); }
+    std::uint64_t& operator[](size_t w) { return data()[w]; }
+    std::uint64_t operator[](size_t w) const { return data()[w]; }
+    // The words when size() <= LOCAUX, without the test.
+    std::uint64_t* locaux() { return locaux_; }
+
+private:
+    std::uint64_t locaux_[LOCAUX] = {};
+    std::vector<std::uint64_t> tas_;
+    std::uint32_t n_ = 0;
+};
+
 struct DOMAINE {
     Ushort nbval = 0;               // size of the declared domain
     int nbvalC = 0;                 // size of the current domain (set by the search)
+    BitsDomaine bits;               // bit v set when value index v is in the current domain
     std::vector<int> ind_val_rest;  // permutation of 0..nbval-1, present values first
-    std::vector<std::uint64_t> bits;    // bit v set when value index v is in the current domain
     std::vector<Ushort> pos_val;        // nbval + 1 entries: place of each value index in ind_val_rest
     int dom = 0;                    // number of the declared domain
     std::vector<int> tab_val;       // the values: tab_val[j] = domD[dom].val[j]

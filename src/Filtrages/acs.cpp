@@ -178,7 +178,8 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
             places[w] &= ~((aussi ^ 1) << (p & 63));
         }
     d.nbvalC = n;
-    for (int w = 0; w < W; ++w) d.bits[w] &= ~sans[w];
+    std::uint64_t* bits = d.bits.locaux();
+    for (int w = 0; w < W; ++w) bits[w] &= ~sans[w];
     if (d.nbvalC == 0) {
         int& w = g.weight[g.arcs[k].lu];
         w = static_cast<int>(static_cast<unsigned>(w) + 1u);
@@ -225,8 +226,9 @@ inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, co
 template <int W>
 inline bool reviserParUnion(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t* lignes,
                             const int* valj, int nj) {
+    static_assert(W <= BitsDomaine::LOCAUX, "i's bit set is read in place");
     std::uint64_t reste[W];
-    if (!sansSupport<W>(net.realDom[i].bits.data(), lignes, valj, nj, reste)) return true;
+    if (!sansSupport<W>(net.realDom[i].bits.locaux(), lignes, valj, nj, reste)) return true;
     return retirer<W>(net, s, j, k, i, reste);
 }
 
