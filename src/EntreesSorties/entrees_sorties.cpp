@@ -272,7 +272,12 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::vector<std::uint8
         std::vector<int> premier1(d1.size);
         for (int b = 0; b < d1.size; ++b) premier1[b] = premierIndice(i1, d1.val[b]);
         rel.tuples.clear();
-        rel.tuples.reserve(static_cast<size_t>(produit) * 2);
+        size_t permis = 0;
+        for (int a = 0; a < d0.size; ++a) {
+            const std::uint8_t* ligne = listee.data() + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
+            for (int b = 0; b < d1.size; ++b) permis += !ligne[premier1[b]];
+        }
+        rel.tuples.reserve(2 * permis);
         for (int a = 0; a < d0.size; ++a) {
             const int pa = premierIndice(i0, d0.val[a]);
             const std::uint8_t* ligne = listee.data() + static_cast<size_t>(pa) * d1.size;
@@ -376,6 +381,7 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
 // Folds the constraints into one matrix per pair of variables.
 void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules) {
     net.relDef.assign(1, REL{});
+    net.relDef.reserve(static_cast<size_t>(net.nb_ctr) + 1);  // one pair per binary constraint at most
     int compteur = 0;
     std::unordered_map<std::uint32_t, int> paires;  // (u << 16 | v) -> index in relDef, u < v
     paires.reserve(static_cast<size_t>(net.nb_ctr) * 2);
@@ -440,6 +446,17 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
     net.nb_rel = static_cast<Ushort>(compteur);
     // Pairs with the same untouched origin have the same rows: built once.
     std::vector<int> modele(2 * R, -1);
+    size_t mots = 0;
+    for (int r = 0; r < compteur; ++r) {
+        const REL& m = net.relDef[r];
+        const long o = origine[r];
+        if (o >= 0 && modele[o] >= 0) continue;
+        if (o >= 0) modele[o] = r;
+        const size_t n0 = net.domD[m.dom1].size, n1 = static_cast<size_t>(m.nbCols);
+        mots += n0 * ((n1 + 63) / 64) + n1 * ((n0 + 63) / 64);
+    }
+    net.lignes.reserve(net.lignes.size() + mots);
+    std::fill(modele.begin(), modele.end(), -1);
     for (int r = 0; r < compteur; ++r) {
         REL& m = net.relDef[r];
         const long o = origine[r];
