@@ -444,33 +444,31 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
             }
     }
     net.nb_rel = static_cast<Ushort>(compteur);
-    // Pairs with the same untouched origin have the same rows: built once.
-    std::vector<int> modele(2 * R, -1);
+    // Pairs with the same untouched origin have the same rows: built once,
+    // by the first of them (its source is itself), the arena sized first.
+    std::vector<int> modele(2 * R, -1), source(compteur);
     size_t mots = 0;
     for (int r = 0; r < compteur; ++r) {
-        const REL& m = net.relDef[r];
         const long o = origine[r];
-        if (o >= 0 && modele[o] >= 0) continue;
+        source[r] = o >= 0 && modele[o] >= 0 ? modele[o] : r;
+        if (source[r] != r) continue;
         if (o >= 0) modele[o] = r;
-        const size_t n0 = net.domD[m.dom1].size, n1 = static_cast<size_t>(m.nbCols);
+        const size_t n0 = net.domD[net.relDef[r].dom1].size, n1 = static_cast<size_t>(net.relDef[r].nbCols);
         mots += n0 * ((n1 + 63) / 64) + n1 * ((n0 + 63) / 64);
     }
     net.lignes.reserve(net.lignes.size() + mots);
-    std::fill(modele.begin(), modele.end(), -1);
     for (int r = 0; r < compteur; ++r) {
         REL& m = net.relDef[r];
-        const long o = origine[r];
-        if (o >= 0 && modele[o] >= 0) {
-            const REL& t = net.relDef[modele[o]];
-            for (int e = 0; e < 2; ++e) {
-                m.mots[e] = t.mots[e];
-                m.lignes[e] = t.lignes[e];
-                m.residu[e] = t.residu[e];
-            }
+        if (source[r] == r) {
+            preparerSupports(m, net.domD[m.dom1].size, net.lignes);
             continue;
         }
-        preparerSupports(m, net.domD[m.dom1].size, net.lignes);
-        if (o >= 0) modele[o] = r;
+        const REL& t = net.relDef[source[r]];
+        for (int e = 0; e < 2; ++e) {
+            m.mots[e] = t.mots[e];
+            m.lignes[e] = t.lignes[e];
+            m.residu[e] = t.residu[e];
+        }
     }
     // Each arc leads to its variable's rows in its pair.
     for (int u = 0; u < net.nb_var; ++u)
