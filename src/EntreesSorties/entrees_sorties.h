@@ -25,8 +25,6 @@ struct DOMAIN {
     std::vector<int> val;  // the values, in file order (their order gives the value indexes)
 };
 
-// One variable's domain.  The first nbvalC entries of ind_val_rest are the
-// value indexes still present (a sparse set).
 // A bit set over a domain's value indexes.  Up to LOCAUX words (256 values)
 // it lies in the struct itself, which spares a revision the pointer to
 // follow; beyond, on the heap.
@@ -56,12 +54,14 @@ private:
     std::uint32_t n_ = 0;
 };
 
+// One variable's domain.  The first nbvalC entries of ind_val_rest are the
+// value indexes still present (a sparse set).
 struct DOMAINE {
     Ushort nbval = 0;               // size of the declared domain
     int nbvalC = 0;                 // size of the current domain (set by the search)
     BitsDomaine bits;               // bit v set when value index v is in the current domain
     std::vector<int> ind_val_rest;  // permutation of 0..nbval-1, present values first
-    std::vector<Ushort> pos_val;        // nbval + 1 entries: place of each value index in ind_val_rest
+    std::vector<Ushort> pos_val;    // nbval + 1 entries: place of each value index in ind_val_rest
     int dom = 0;                    // number of the declared domain
     std::vector<int> tab_val;       // the values: tab_val[j] = domD[dom].val[j]
 };
