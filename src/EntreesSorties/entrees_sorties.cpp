@@ -220,16 +220,16 @@ void lireVariables(Lecteur& in, Network& net) {
 // The relations block.  tabTuples gets each relation's arity, domains and
 // allowed tuples: those listed, or for a list of forbidden tuples the product
 // of the two domains in order less the listed ones (as ajouter does).
-// cellules[i] gets relation i's matrix, rows the values of its first
+// cellules[2 * i] gets relation i's matrix, rows the values of its first
 // position: a cell is allowed when its two value indexes are each the first
 // of their value and it is listed as allowed, or not listed as forbidden.
-void lireRelations(Lecteur& in, Network& net, std::vector<std::vector<std::uint8_t>>& cellules,
+void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules,
                    const std::vector<IndexValeurs>& index) {
     in.bloc = "relations";
     in.record = -1;
     int R = in.count("relation count");
     net.tabTuples.resize(R);
-    cellules.resize(R);
+    cellules.assign(2 * static_cast<size_t>(R), nullptr);
     for (int i = 0; i < R; ++i) {
         in.record = i;
         in.number("relation number");
@@ -248,8 +248,9 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::vector<std::uint8
         if (produit > MAX_COUNT)
             in.fail("product of the domain sizes " + std::to_string(produit) + " is above 65535");
         const int n = in.count("tuple count");
-        std::vector<std::uint8_t>& listee = cellules[i];
-        listee.assign(static_cast<size_t>(produit), 0);
+        auto& matrice = cellules[2 * static_cast<size_t>(i)];
+        matrice = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(produit), 0);
+        std::vector<std::uint8_t>& listee = *matrice;
         rel.tuples.clear();
         if (!interdits) rel.tuples.reserve(static_cast<size_t>(n) * 2);
         for (int t = 0; t < n; ++t) {
@@ -556,14 +557,12 @@ static void analyser(std::string_view texte, const std::string& nom, Network& ne
     index.reserve(net.nb_dom);
     for (const DOMAIN& d : net.domD) index.push_back(indexer(d));
     lireVariables(in, net);
-    // Per relation, its matrix, and room for the transposed one: cellules[2 * r + o].
-    std::vector<std::vector<std::uint8_t>> cellules;
+    // Per relation r, its matrix at cellules[2 * r], and room for the
+    // transposed one at 2 * r + 1.
+    std::vector<std::shared_ptr<std::vector<std::uint8_t>>> cellules;
     lireRelations(in, net, cellules, index);
-    std::vector<std::shared_ptr<std::vector<std::uint8_t>>> parOrientation(2 * cellules.size());
-    for (size_t r = 0; r < cellules.size(); ++r)
-        parOrientation[2 * r] = std::make_shared<std::vector<std::uint8_t>>(std::move(cellules[r]));
     lireContraintes(in, net);
-    construireMatrices(net, parOrientation);
+    construireMatrices(net, cellules);
 }
 
 void parseCSP(const std::string& texte, const std::string& nom, Network& net) { analyser(texte, nom, net); }
