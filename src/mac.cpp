@@ -1,11 +1,13 @@
 #include "mac.h"
 
 #include <bit>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "Filtrages/acs.h"
 
@@ -417,21 +419,22 @@ Outcome searchPhase(Network& net, SearchState& s) {
 
 // Reads one number and the one character after it, as "%d%c" does: white
 // space skipped, an optional sign, digits, then any single character.  Out of
-// range numbers keep their low 32 bits.
+// range numbers keep their low 32 bits.  The file is read by this thread
+// alone, so without stdio's lock per character.
 static bool lireNombre(std::FILE* f, int& valeur) {
     int c;
-    do c = std::getc(f);
+    do c = getc_unlocked(f);
     while (c != EOF && std::isspace(c));
     bool negatif = false;
     if (c == '-' || c == '+') {
         negatif = c == '-';
-        c = std::getc(f);
+        c = getc_unlocked(f);
     }
     if (c == EOF || !std::isdigit(c)) return false;
     std::uint32_t v = 0;
     while (c != EOF && std::isdigit(c)) {
         v = v * 10u + static_cast<std::uint32_t>(c - '0');
-        c = std::getc(f);
+        c = getc_unlocked(f);
     }
     if (c == EOF) return false;  // no character after the number
     valeur = static_cast<int>(negatif ? 0u - v : v);
@@ -447,43 +450,72 @@ bool importerPoids(Network& net, const SearchState& s, std::FILE* f) {
     return true;
 }
 
+namespace {
+
+// A file being written number by number, handed to stdio in blocks rather
+// than by one fprintf per number.  Closes the file when it goes.
+struct Texte {
+    std::FILE* f;
+    std::string tampon;
+
+    explicit Texte(std::FILE* fichier) : f(fichier) { tampon.reserve(1 << 16); }
+    ~Texte() {
+        vider();
+        std::fclose(f);
+    }
+    void vider() {
+        std::fwrite(tampon.data(), 1, tampon.size(), f);
+        tampon.clear();
+    }
+    // n, then c.
+    void nombre(int n, char c) {
+        char chiffres[16];
+        const auto fin = std::to_chars(chiffres, chiffres + sizeof chiffres, n).ptr;
+        tampon.append(chiffres, fin);
+        tampon.push_back(c);
+        if (tampon.size() >= (1 << 16) - 16) vider();
+    }
+};
+
+}  // namespace
+
 // Rewrites "weight" and returns each variable's mean weight (0 without
 // neighbours).
 static std::vector<int> sauverPoids(const Network& net, const SearchState& s) {
     std::FILE* f = std::fopen("weight", "w+");
     if (!f) echec("Can't create 'weight' file.\n");
+    Texte texte(f);
     std::vector<int> inc(net.nb_var, 0);
     for (int i = 0; i < net.nb_var; ++i) {
         std::int64_t somme = 0;
         for (size_t k = 0; k < s.voisins_lus[i].size(); ++k) {
             const int poids = net.graphe[i].weight[k];
-            std::fprintf(f, "%d ", poids);
+            texte.nombre(poids, ' ');
             somme += poids;
         }
         if (!s.voisins_lus[i].empty()) inc[i] = static_cast<int>(somme / static_cast<std::int64_t>(s.voisins_lus[i].size()));
     }
-    std::fclose(f);
     return inc;
 }
 
 // Writes "activity" (the constraints whose pair is active) and "weightCons"
 // (for each of them, the product of its variables' mean weights, low 32 bits).
 static void sauverActivite(const Network& net, const SearchState& s, const std::vector<int>& inc) {
-    std::FILE* act = std::fopen("activity", "w+");
-    if (!act) echec("Can't create 'activity' file.\n");
-    std::FILE* poids = std::fopen("weightCons", "w+");
-    if (!poids) echec("Can't create 'weightCons' file.\n");
-    std::fprintf(act, "%d\n", s.nbActive);
-    std::fprintf(poids, "%d\n", s.nbActive);
+    std::FILE* fa = std::fopen("activity", "w+");
+    if (!fa) echec("Can't create 'activity' file.\n");
+    Texte act(fa);
+    std::FILE* fp = std::fopen("weightCons", "w+");
+    if (!fp) echec("Can't create 'weightCons' file.\n");
+    Texte poids(fp);
+    act.nombre(s.nbActive, '\n');
+    poids.nombre(s.nbActive, '\n');
     for (int c = 0; c < net.nb_ctr; ++c) {
         const Ushort x = net.ctr[c].variables[0], y = net.ctr[c].variables[1];
         if (!s.active[net.ctr[c].paire]) continue;
         const std::int64_t produit = static_cast<std::int64_t>(inc[y]) * inc[x];
-        std::fprintf(act, "%d ", c);
-        std::fprintf(poids, "%d ", static_cast<std::int32_t>(static_cast<std::uint32_t>(produit)));
+        act.nombre(c, ' ');
+        poids.nombre(static_cast<std::int32_t>(static_cast<std::uint32_t>(produit)), ' ');
     }
-    std::fclose(poids);
-    std::fclose(act);
 }
 
 void preparerRun(Network& net, SearchState& s) {

@@ -2,6 +2,7 @@
 // the bytes of "weight", "activity" and "weightCons".
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -112,6 +113,45 @@ TEST(MacFilesTest, SolutionFilesAndWeightCombinations) {
         EXPECT_EQ(run.file("weightCons"), c.weightCons) << c.nom;
         EXPECT_EQ(run.r.out + run.r.err, "") << c.nom;
     }
+}
+
+// Files far longer than any write buffer: a chain x0 = x1 = ... on {0, 1}.
+// The first decision takes a value out of every other variable, which makes
+// every pair active, and nothing fails, so the weights come back as given.
+TEST(MacFilesTest, LongFilesKeepEveryNumber) {
+    const int n = 30001;
+    std::ostringstream instance, poids, attenduPoids, activite, produits;
+    instance << "?\n1\n0 2 0 1\n" << n << "\n";
+    for (int i = 0; i < n; ++i) instance << i << " 0\n";
+    instance << "1\n0 1 2 0 0 2 0 0 1 1\n" << n - 1 << "\n";
+    for (int i = 0; i + 1 < n; ++i) instance << "2 " << i << " " << i + 1 << " 0\n";
+    // Slots: x0 towards x1; xi towards x(i-1), then x(i+1).
+    std::vector<std::vector<long long>> w(n);
+    long long k = 0;
+    for (int i = 0; i < n; ++i)
+        for (int s = 0; s < (i == 0 || i == n - 1 ? 1 : 2); ++s) {
+            const long long v = 1 + (k++ * 7919) % 2000000;
+            w[i].push_back(v);
+            poids << v << (k % 10 ? " " : "\n");
+            attenduPoids << v << " ";
+        }
+    activite << n - 1 << "\n";
+    produits << n - 1 << "\n";
+    auto moyenne = [&](int i) {
+        long long somme = 0;
+        for (long long v : w[i]) somme += v;
+        return somme / static_cast<long long>(w[i].size());
+    };
+    for (int c = 0; c + 1 < n; ++c) {
+        activite << c << " ";
+        produits << static_cast<std::int32_t>(static_cast<std::uint32_t>(moyenne(c) * moyenne(c + 1))) << " ";
+    }
+    const std::string p = poids.str();
+    MacRun run(instance.str(), p.c_str());
+    EXPECT_EQ(run.r.status, 10) << run.r.err;
+    EXPECT_EQ(run.file("weight"), attenduPoids.str());
+    EXPECT_EQ(run.file("activity"), activite.str());
+    EXPECT_EQ(run.file("weightCons"), produits.str());
 }
 
 TEST(MacFailureTest, WeightFileErrors) {
