@@ -18,9 +18,9 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string_view>
-#include <unordered_map>
 
 #include "Convertisseur/transfo.h"
 
@@ -230,6 +230,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
     int R = in.count("relation count");
     net.tabTuples.resize(R);
     cellules.assign(2 * static_cast<size_t>(R), nullptr);
+    std::vector<int> premier1;  // per value index of the second domain: the first index of its value
     for (int i = 0; i < R; ++i) {
         in.record = i;
         in.number("relation number");
@@ -270,25 +271,28 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
             rel.nb_tuples = static_cast<Ushort>(n);
             continue;
         }
-        std::vector<int> premier1(d1.size);
+        premier1.resize(d1.size);
         for (int b = 0; b < d1.size; ++b) premier1[b] = premierIndice(i1, d1.val[b]);
-        rel.tuples.clear();
         size_t permis = 0;
         for (int a = 0; a < d0.size; ++a) {
             const std::uint8_t* ligne = listee.data() + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
             for (int b = 0; b < d1.size; ++b) permis += !ligne[premier1[b]];
         }
-        rel.tuples.reserve(2 * permis);
+        // Each pair written, kept when not listed: one spare pair at the end.
+        rel.tuples.resize(2 * permis + 2);
+        int* sortie = rel.tuples.data();
+        size_t k = 0;
         for (int a = 0; a < d0.size; ++a) {
             const int pa = premierIndice(i0, d0.val[a]);
             const std::uint8_t* ligne = listee.data() + static_cast<size_t>(pa) * d1.size;
-            for (int b = 0; b < d1.size; ++b)
-                if (!ligne[premier1[b]]) {
-                    rel.tuples.push_back(d0.val[a]);
-                    rel.tuples.push_back(d1.val[b]);
-                }
+            for (int b = 0; b < d1.size; ++b) {
+                sortie[k] = d0.val[a];
+                sortie[k + 1] = d1.val[b];
+                k += 2 * static_cast<size_t>(!ligne[premier1[b]]);
+            }
         }
-        rel.nb_tuples = static_cast<Ushort>(rel.tuples.size() / 2);
+        rel.tuples.resize(k);
+        rel.nb_tuples = static_cast<Ushort>(k / 2);
         // The listed cells become the allowed ones: the others at first indexes.
         for (int a = 0; a < d0.size; ++a) {
             std::uint8_t* ligne = listee.data() + static_cast<size_t>(a) * d1.size;
@@ -346,26 +350,26 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
     }
     std::uint64_t* l0 = arene.data() + m.lignes[0];
     std::uint64_t* l1 = arene.data() + m.lignes[1];
-    // Each word gathered in a register: a row of the cells for end 0, a
-    // column for end 1.
+    // End 0's rows from the rows of cells, eight cells (bytes 0 or 1) to a
+    // multiplication; end 1's from the bits set in them.
     const std::uint8_t* cellules = m.rel->data();
     const size_t pas = static_cast<size_t>(n[1]);
     for (int a = 0; a < n[0]; ++a) {
         const std::uint8_t* ligne = cellules + static_cast<size_t>(a) * pas;
-        for (int w = 0; w < m.mots[0]; ++w) {
-            std::uint64_t x = 0;
-            for (int b = w * 64, fin = std::min(n[1], b + 64); b < fin; ++b)
-                x |= static_cast<std::uint64_t>(ligne[b]) << (b & 63);
-            l0[static_cast<size_t>(a) * m.mots[0] + w] = x;
+        std::uint64_t* bits = l0 + static_cast<size_t>(a) * m.mots[0];
+        int b = 0;
+        for (; b + 8 <= n[1]; b += 8) {
+            std::uint64_t huit;
+            std::memcpy(&huit, ligne + b, 8);
+            bits[b >> 6] |= (((huit & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56) << (b & 63);
         }
+        for (; b < n[1]; ++b) bits[b >> 6] |= static_cast<std::uint64_t>(ligne[b] & 1) << (b & 63);
+        for (int w = 0; w < m.mots[0]; ++w)
+            for (std::uint64_t x = bits[w]; x; x &= x - 1) {
+                const size_t c = static_cast<size_t>(w) * 64 + static_cast<size_t>(std::countr_zero(x));
+                l1[c * m.mots[1] + static_cast<size_t>(a >> 6)] |= std::uint64_t{1} << (a & 63);
+            }
     }
-    for (int b = 0; b < n[1]; ++b)
-        for (int w = 0; w < m.mots[1]; ++w) {
-            std::uint64_t x = 0;
-            for (int a = w * 64, fin = std::min(n[0], a + 64); a < fin; ++a)
-                x |= static_cast<std::uint64_t>(cellules[static_cast<size_t>(a) * pas + b]) << (a & 63);
-            l1[static_cast<size_t>(b) * m.mots[1] + w] = x;
-        }
     for (int e = 0; e < 2; ++e) {
         m.residu[e].assign(n[e], static_cast<Ushort>(n[1 - e]));
         for (int a = 0; a < n[e]; ++a) {
@@ -379,13 +383,51 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
     }
 }
 
+// The pairs of variables met so far, by open addressing: key u << 16 | v
+// (u < v), value the pair's index in relDef.  Sized once for `n` pairs.
+class TablePaires {
+public:
+    explicit TablePaires(size_t n) {
+        size_t taille = 16;
+        while (taille < 2 * n) taille *= 2;
+        masque_ = taille - 1;
+        cases_.assign(taille, VIDE);
+    }
+    // The index of pair `cle`, or -1 after recording `indice` for it.
+    int trouverOuAjouter(std::uint32_t cle, int indice) {
+        for (size_t h = (cle * 0x9E3779B97F4A7C15ull) >> 32 & masque_;; h = (h + 1) & masque_) {
+            std::uint64_t& c = cases_[h];
+            if (c == VIDE) {
+                c = static_cast<std::uint64_t>(cle) << 32 | static_cast<std::uint32_t>(indice);
+                return -1;
+            }
+            if (c >> 32 == cle) return static_cast<int>(c & 0xFFFFFFFFu);
+        }
+    }
+
+private:
+    static constexpr std::uint64_t VIDE = ~std::uint64_t{0};  // no key is 0xFFFFFFFF: v < 65535
+    std::vector<std::uint64_t> cases_;
+    size_t masque_ = 0;
+};
+
 // Folds the constraints into one matrix per pair of variables.
 void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules) {
     net.relDef.assign(1, REL{});
     net.relDef.reserve(static_cast<size_t>(net.nb_ctr) + 1);  // one pair per binary constraint at most
     int compteur = 0;
-    std::unordered_map<std::uint32_t, int> paires;  // (u << 16 | v) -> index in relDef, u < v
-    paires.reserve(static_cast<size_t>(net.nb_ctr) * 2);
+    TablePaires paires(net.nb_ctr);
+    // Room for each variable's list: one slot per constraint on it at most.
+    std::vector<int> occurrences(net.nb_var, 0);
+    for (const CONSTRAINTS& c : net.ctr)
+        if (c.variables.size() == 2)
+            for (const Ushort x : c.variables) ++occurrences[x];
+    for (int x = 0; x < net.nb_var; ++x) {
+        VOISIN& g = net.graphe[x];
+        g.arcs.reserve(occurrences[x]);
+        g.tab_voisins.reserve(occurrences[x]);
+        g.weight.reserve(occurrences[x]);
+    }
     // Each relation's matrix in each orientation (rows: its position o), at
     // g = 2 * relation + o, shared by the pairs that use it; per pair, the g
     // it comes from, -1 once an intersection changed it.
@@ -401,9 +443,8 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
                 if (c.variables[j] > c.variables[k]) std::swap(p, q);
                 const int u = c.variables[p], v = c.variables[q];
                 const std::uint32_t cle = static_cast<std::uint32_t>(u) << 16 | static_cast<std::uint32_t>(v);
-                const auto trouvee = paires.find(cle);
-                const int y = trouvee == paires.end() ? -1 : trouvee->second;
                 const int s = compteur;
+                const int y = paires.trouverOuAjouter(cle, s);
                 if (rel.arity == 2) c.paire = y != -1 ? y : s;
                 REL& m = net.relDef[s];
                 const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
@@ -430,7 +471,6 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
                     continue;
                 }
                 origine.push_back(static_cast<long>(g));
-                paires.emplace(cle, s);
                 VOISIN &gu = net.graphe[u], &gv = net.graphe[v];
                 gu.arcs.push_back(ARC{s, gv.degre, gu.degre, 0, 0});
                 gv.arcs.push_back(ARC{s, gu.degre, gv.degre, 0, 0});
