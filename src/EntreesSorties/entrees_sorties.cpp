@@ -338,8 +338,8 @@ void lireContraintes(Lecteur& in, Network& net) {
 
 // The bit rows of both ends of a finished matrix with `nbLignes` rows, in
 // one pass over its cells, appended to `arene`, and each value's first
-// support as its residue.
-void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
+// support as its residue, appended to `residus`.
+void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene, std::vector<Ushort>& residus) {
     const int n[2] = {nbLignes, m.nbCols};
     for (int e = 0; e < 2; ++e) {
         m.mots[e] = (n[1 - e] + 63) / 64;
@@ -371,12 +371,14 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene) {
             }
     }
     for (int e = 0; e < 2; ++e) {
-        m.residu[e].assign(n[e], static_cast<Ushort>(n[1 - e]));
+        m.residus[e] = static_cast<std::uint32_t>(residus.size());
+        residus.resize(residus.size() + n[e], static_cast<Ushort>(n[1 - e]));
+        Ushort* residu = residus.data() + m.residus[e];
         for (int a = 0; a < n[e]; ++a) {
             const std::uint64_t* ligne = arene.data() + m.lignes[e] + static_cast<size_t>(a) * m.mots[e];
             for (int w = 0; w < m.mots[e]; ++w)
                 if (ligne[w]) {
-                    m.residu[e][a] = static_cast<Ushort>(w * 64 + std::countr_zero(ligne[w]));
+                    residu[a] = static_cast<Ushort>(w * 64 + std::countr_zero(ligne[w]));
                     break;
                 }
         }
@@ -487,28 +489,35 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
     net.nb_rel = static_cast<Ushort>(compteur);
     // Pairs with the same untouched origin have the same rows: built once,
     // by the first of them (its source is itself), the arena sized first.
+    // Each pair has residues of its own, at first those of its source.
     std::vector<int> modele(2 * R, -1), source(compteur);
-    size_t mots = 0;
+    size_t mots = 0, valeurs = 0;
     for (int r = 0; r < compteur; ++r) {
         const long o = origine[r];
+        const size_t n0 = net.domD[net.relDef[r].dom1].size, n1 = static_cast<size_t>(net.relDef[r].nbCols);
+        valeurs += n0 + n1;
         source[r] = o >= 0 && modele[o] >= 0 ? modele[o] : r;
         if (source[r] != r) continue;
         if (o >= 0) modele[o] = r;
-        const size_t n0 = net.domD[net.relDef[r].dom1].size, n1 = static_cast<size_t>(net.relDef[r].nbCols);
         mots += n0 * ((n1 + 63) / 64) + n1 * ((n0 + 63) / 64);
     }
+    if (valeurs > UINT32_MAX) memError();  // residues addressed by 32-bit offsets
     net.lignes.reserve(net.lignes.size() + mots);
+    net.residus.reserve(net.residus.size() + valeurs);
     for (int r = 0; r < compteur; ++r) {
         REL& m = net.relDef[r];
         if (source[r] == r) {
-            preparerSupports(m, net.domD[m.dom1].size, net.lignes);
+            preparerSupports(m, net.domD[m.dom1].size, net.lignes, net.residus);
             continue;
         }
         const REL& t = net.relDef[source[r]];
+        const int n[2] = {net.domD[m.dom1].size, m.nbCols};
         for (int e = 0; e < 2; ++e) {
             m.mots[e] = t.mots[e];
             m.lignes[e] = t.lignes[e];
-            m.residu[e] = t.residu[e];
+            m.residus[e] = static_cast<std::uint32_t>(net.residus.size());
+            net.residus.resize(net.residus.size() + n[e]);
+            std::copy_n(net.residus.begin() + t.residus[e], n[e], net.residus.begin() + m.residus[e]);
         }
     }
     // Each arc leads to its variable's rows in its pair.

@@ -102,9 +102,9 @@ struct REL {
     // The same cells for the support test, seen from each end e of the pair
     // (0: var1, 1: var2): one bit row per value of that end over the values
     // of the other end, and the last support found for each value.
-    int mots[2] = {0, 0};           // words of a bit row of end e
+    int mots[2] = {0, 0};              // words of a bit row of end e
     std::uint32_t lignes[2] = {0, 0};  // end e's rows: Network::lignes[lignes[e] + a * mots[e] + w]
-    std::vector<Ushort> residu[2];  // residu[e][a]: a support of a, or the other end's nbval if none
+    std::uint32_t residus[2] = {0, 0};  // end e's residues: Network::residus[residus[e] + a]
 
     const std::vector<std::uint8_t>& cellules() const {
         static const std::vector<std::uint8_t> aucune;
@@ -149,6 +149,7 @@ struct Network {
     Ushort nb_rel = 0;                // number of constrained pairs
     std::vector<REL> relDef;          // one matrix per pair, plus a spare entry at nb_rel
     std::vector<std::uint64_t> lignes;  // the bit rows of every pair, one block per end; pairs with the same cells share theirs
+    std::vector<Ushort> residus;        // per pair end and value: a support, or the other end's nbval if none
     std::vector<TUPLES> tabTuples;    // the allowed tuples of each relation of the file
     Ushort nb_ctr = 0;                // number of constraints
     std::vector<CONSTRAINTS> ctr;     // the constraints in file order
@@ -167,6 +168,9 @@ struct Network {
     const std::uint64_t* ligne(const REL& m, int e, int a) const {
         return lignes.data() + m.lignes[e] + static_cast<size_t>(a) * m.mots[e];
     }
+    // Residue of value index a of end e of pair m.
+    Ushort& residu(const REL& m, int e, int a) { return residus[m.residus[e] + static_cast<size_t>(a)]; }
+    Ushort residu(const REL& m, int e, int a) const { return residus[m.residus[e] + static_cast<size_t>(a)]; }
 };
 
 // A file that breaks the instance text format.  The message names the block,

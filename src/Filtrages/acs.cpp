@@ -23,8 +23,8 @@ inline Ushort dequeue(SearchState& s) {
 // Support of value a of end e of pair m in the current domain dj of the
 // other end: its residue if still present, else the first common bit of
 // a's row and dj's bit set, which becomes the residue.
-inline bool soutenuVite(const Network& net, REL& m, int e, const DOMAINE& dj, int a) {
-    Ushort& r = m.residu[e][a];
+inline bool soutenuVite(Network& net, const REL& m, int e, const DOMAINE& dj, int a) {
+    Ushort& r = net.residu(m, e, a);
     if (dj.pos_val[r] < dj.nbvalC) return true;
     const int mots = m.mots[e];
     const std::uint64_t* ligne = net.ligne(m, e, a);
@@ -58,7 +58,7 @@ bool supportParBalayage(const REL& m, bool premier, const DOMAINE& dj, int a) {
 
 // The support test of the variant in use, on the pair m of i and j.
 template <bool Reference>
-inline bool soutenu(const Network& net, REL& m, Ushort i, Ushort j, int a) {
+inline bool soutenu(Network& net, const REL& m, Ushort i, Ushort j, int a) {
     if constexpr (Reference) return supportParBalayage(m, i < j, net.realDom[j], a);
     else return soutenuVite(net, m, i < j ? 0 : 1, net.realDom[j], a);
 }

@@ -339,7 +339,7 @@ TEST(Reader, BitRowsAndResiduesMatchTheCellsOfEveryPair) {
                         ASSERT_EQ(bit, cellule) << "instance " << k << " pair " << r << " end " << e << " " << a << "," << b;
                         vide = vide && !cellule;
                     }
-                    const int res = m.residu[e][a];
+                    const int res = net.residu(m, e, a);
                     if (vide) EXPECT_EQ(res, n[1 - e]);
                     else EXPECT_TRUE(e == 0 ? m.at(a, res) : m.at(res, a)) << "the residue is a support";
                 }
