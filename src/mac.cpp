@@ -1,5 +1,6 @@
 #include "mac.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cctype>
@@ -30,6 +31,13 @@ void initialisation(Network& net, SearchState& s) {
     for (int i = 0; i < n; ++i) places += net.realDom[i].nbval;
     s.trail.assign(places, 0);
     s.trail_sommet = 0;
+    s.motsTrail = 1;
+    for (int i = 0; i < n; ++i) {
+        const int mots = motsDomaine(net.realDom[i].nbval);
+        if (mots <= BitsDomaine::LOCAUX) s.motsTrail = std::max(s.motsTrail, mots);
+    }
+    // Grown by the trailing as the search goes deeper.
+    s.trail_bits.assign(std::min<size_t>(places, 4096) * static_cast<size_t>(s.motsTrail), 0);
     s.niveau_trail.assign(n, -1);
     s.instancie.assign(n, 0);
     s.racine.assign(n, 0);
@@ -60,9 +68,17 @@ void undo_reduction(Network& net, SearchState& s) {
     PILE_VAR& f = s.future_fc[s.level];
     if (f.sommet == 0) return;
     while (f.sommet != 0) {
-        const Ushort i = s.trail[f.debut + f.sommet--];
+        const int slot = f.debut + f.sommet--;
+        const Ushort i = s.trail[slot];
         s.niveau_trail[i] = -1;
-        agrandir(net.realDom[i], s.reductions_vals[i][s.reductions_sommet[i]--]);
+        DOMAINE& d = net.realDom[i];
+        const int taille = s.reductions_vals[i][s.reductions_sommet[i]--];
+        if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
+            std::copy_n(s.trail_bits.data() + static_cast<size_t>(slot) * s.motsTrail, mots, d.bits.locaux());
+            d.nbvalC = taille;
+        } else {
+            agrandir(d, taille);
+        }
     }
     s.trail_sommet = f.debut;
 }

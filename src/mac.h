@@ -52,6 +52,11 @@ struct SearchState {
     std::vector<int> niveau_trail;                        // per variable: level of its last entry, -1 once undone
     std::vector<std::vector<Ushort>> reductions_vals;     // per variable, 1-based, nbval + 1 entries
     std::vector<Ushort> reductions_sommet;                // per variable: top of reductions_vals
+    // Beside each slot of trail, the bit set its variable had then, when it
+    // fits in the domain's own words: the undo puts it back at once instead
+    // of setting the bits of the values one by one.
+    std::vector<std::uint64_t> trail_bits;                // motsTrail words per slot of trail
+    int motsTrail = 1;                                    // the widest such bit set, in words
 
     // Propagation queue: a circular buffer of tailleFile = nb_var + 1 slots.
     std::vector<Ushort> Liste_ac8_var;    // the slots

@@ -1,5 +1,6 @@
 #include "Filtrages/acs.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace {
@@ -87,13 +88,21 @@ bool reviserVariante(Network& net, SearchState& s, Ushort x, Ushort y, int paire
     return s.reference ? reviser<true>(net, s, x, y, paire) : reviser<false>(net, s, x, y, paire);
 }
 
-// First cut of i at the current level: save its size and stack it.
+// First cut of i at the current level: save its size (and its bit set, when
+// it lies in the domain's own words) and stack it.
 inline void trailer(Network& net, SearchState& s, Ushort i) {
-    s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(net.realDom[i].nbvalC);
+    const DOMAINE& d = net.realDom[i];
+    s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(d.nbvalC);
     PILE_VAR& f = s.future_fc[s.level];
     if (f.sommet == 0) f.debut = s.trail_sommet;
     if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
-    s.trail[++s.trail_sommet] = i;
+    const int slot = ++s.trail_sommet;
+    s.trail[slot] = i;
+    if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
+        const size_t debut = static_cast<size_t>(slot) * s.motsTrail;
+        if (debut + mots > s.trail_bits.size()) s.trail_bits.resize(2 * (debut + mots));
+        std::copy_n(d.bits.data(), mots, s.trail_bits.data() + debut);
+    }
     ++f.sommet;
     s.niveau_trail[i] = s.level;
 }
