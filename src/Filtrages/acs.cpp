@@ -338,16 +338,33 @@ bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
     s.tete = 0;
     s.queue = 1;
     s.Liste_ac8_var[1] = x;
+    // x is never revised meanwhile: its bit set, when in the domain's own
+    // words, is put back as it was.
     DOMAINE& dx = net.realDom[x];
     const int taille = dx.nbvalC;
-    changerTaille(dx, 1);
-    while (s.tete != s.queue) {
-        if (!PropagerAc8MacFile(net, s, dequeue(s))) {
-            changerTaille(dx, taille);
-            while (s.tete != s.queue) dequeue(s);
-            return false;
-        }
+    const bool locaux = dx.bits.size() <= BitsDomaine::LOCAUX;
+    std::uint64_t bits[BitsDomaine::LOCAUX];
+    if (locaux) {
+        std::copy_n(dx.bits.locaux(), BitsDomaine::LOCAUX, bits);
+        std::fill_n(dx.bits.locaux(), BitsDomaine::LOCAUX, 0);
+        const int v = dx.ind_val_rest[0];
+        dx.bits.locaux()[v >> 6] = std::uint64_t{1} << (v & 63);
+        dx.nbvalC = 1;
+    } else {
+        changerTaille(dx, 1);
     }
-    changerTaille(dx, taille);
-    return true;
+    bool ok = true;
+    while (s.tete != s.queue)
+        if (!PropagerAc8MacFile(net, s, dequeue(s))) {
+            while (s.tete != s.queue) dequeue(s);
+            ok = false;
+            break;
+        }
+    if (locaux) {
+        std::copy_n(bits, BitsDomaine::LOCAUX, dx.bits.locaux());
+        dx.nbvalC = taille;
+    } else {
+        changerTaille(dx, taille);
+    }
+    return ok;
 }
