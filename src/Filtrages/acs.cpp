@@ -154,12 +154,6 @@ template <int W>
 bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t (&sans)[W]) {
     VOISIN& g = net.graphe[j];
     DOMAINE& d = net.realDom[i];
-    std::uint64_t places[W] = {};
-    for (int w = 0; w < W; ++w)
-        for (std::uint64_t x = sans[w]; x; x &= x - 1) {
-            const int p = d.pos_val[w * 64 + std::countr_zero(x)];
-            places[p >> 6] |= std::uint64_t{1} << (p & 63);
-        }
     std::uint8_t& flag = s.active[g.arcs[k].paire];
     if (!flag) {
         flag = 1;
@@ -172,6 +166,26 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
     int* val = d.ind_val_rest.data();
     Ushort* pos = d.pos_val.data();
     int n = d.nbvalC;
+    int seuls = 0;
+    for (int w = 0; w < W; ++w) seuls += std::popcount(sans[w]);
+    if (seuls == 1) {
+        // The common case: one value goes, and the last takes its place.
+        int w = 0;
+        while (!sans[w]) ++w;
+        const int a = w * 64 + std::countr_zero(sans[w]);
+        const int p = pos[a], der = --n, b = val[der];
+        val[p] = b;
+        val[der] = a;
+        pos[b] = static_cast<Ushort>(p);
+        pos[a] = static_cast<Ushort>(der);
+    }
+    std::uint64_t places[W] = {};
+    if (seuls > 1)
+        for (int w = 0; w < W; ++w)
+            for (std::uint64_t x = sans[w]; x; x &= x - 1) {
+                const int p = pos[w * 64 + std::countr_zero(x)];
+                places[p >> 6] |= std::uint64_t{1} << (p & 63);
+            }
     for (int w = 0; w < W; ++w)
         while (places[w]) {
             const int p = w * 64 + std::countr_zero(places[w]);
