@@ -385,6 +385,21 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene, s
     }
 }
 
+// The blocks of both ends of a pair whose rows are built, when both have
+// at most BLOC values: each end's rows narrowed to BLOC bits, in BLOC lanes.
+void preparerBlocs(REL& m, int nbLignes, const std::vector<std::uint64_t>& arene, std::vector<std::uint16_t>& blocs) {
+    const int n[2] = {nbLignes, m.nbCols};
+    if (n[0] > BLOC || n[1] > BLOC) return;
+    for (int e = 0; e < 2; ++e) {
+        if (blocs.size() + BLOC > UINT32_MAX) memError();
+        m.bloc[e] = static_cast<std::uint32_t>(blocs.size());
+        blocs.resize(blocs.size() + BLOC, 0);
+        for (int a = 0; a < n[e]; ++a)
+            if (m.mots[e] > 0)  // else the other end has no value
+                blocs[m.bloc[e] + a] = static_cast<std::uint16_t>(arene[m.lignes[e] + static_cast<size_t>(a) * m.mots[e]]);
+    }
+}
+
 // The pairs of variables met so far, by open addressing: key u << 16 | v
 // (u < v), value the pair's index in relDef.  Sized once for `n` pairs.
 class TablePaires {
@@ -508,6 +523,7 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
         REL& m = net.relDef[r];
         if (source[r] == r) {
             preparerSupports(m, net.domD[m.dom1].size, net.lignes, net.residus);
+            preparerBlocs(m, net.domD[m.dom1].size, net.lignes, net.blocs);
             continue;
         }
         const REL& t = net.relDef[source[r]];
@@ -515,18 +531,21 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
         for (int e = 0; e < 2; ++e) {
             m.mots[e] = t.mots[e];
             m.lignes[e] = t.lignes[e];
+            m.bloc[e] = t.bloc[e];
             m.residus[e] = static_cast<std::uint32_t>(net.residus.size());
             net.residus.resize(net.residus.size() + n[e]);
             std::copy_n(net.residus.begin() + t.residus[e], n[e], net.residus.begin() + m.residus[e]);
         }
     }
-    // Each arc leads to its variable's rows in its pair.
+    // Each arc leads to its variable's rows in its pair, and to the
+    // neighbour's block.
     for (int u = 0; u < net.nb_var; ++u)
         for (ARC& a : net.graphe[u].arcs) {
             const REL& m = net.relDef[a.paire];
             const int e = u == m.var1 ? 0 : 1;
             a.lignes = m.lignes[e];
             a.mots = static_cast<Ushort>(m.mots[e]);
+            a.bloc = m.bloc[1 - e];
         }
 }
 

@@ -67,6 +67,11 @@ struct DOMAINE {
 };
 using DOMAINES = std::vector<DOMAINE>;
 
+// No block: a domain of the pair has more than BLOC values.
+constexpr std::uint32_t PAS_DE_BLOC = 0xFFFFFFFF;
+// Pairs whose two domains have at most this many values have blocks.
+constexpr int BLOC = 16;
+
 // The link from a variable to the neighbour at one position of its list.
 struct ARC {
     int paire = 0;     // the pair's matrix in relDef
@@ -74,6 +79,7 @@ struct ARC {
     Ushort lu = 0;     // slot of the weight towards the neighbour in `weight`
     std::uint32_t lignes = 0;  // in Network::lignes: the bit rows of the variable's values over the neighbour's,
     Ushort mots = 0;           // of this many words each
+    std::uint32_t bloc = PAS_DE_BLOC;  // in Network::blocs: the neighbour's block, when there is one
 };
 
 // One variable's place in the constraint graph.  tab_voisins and arcs are
@@ -105,6 +111,9 @@ struct REL {
     int mots[2] = {0, 0};              // words of a bit row of end e
     std::uint32_t lignes[2] = {0, 0};  // end e's rows: Network::lignes[lignes[e] + a * mots[e] + w]
     std::uint32_t residus[2] = {0, 0};  // end e's residues: Network::residus[residus[e] + a]
+    // When both ends have at most BLOC values, end e's rows again, narrowed to
+    // BLOC bits each and packed: Network::blocs[bloc[e] + a], BLOC lanes.
+    std::uint32_t bloc[2] = {PAS_DE_BLOC, PAS_DE_BLOC};
 
     const std::vector<std::uint8_t>& cellules() const {
         static const std::vector<std::uint8_t> aucune;
@@ -150,6 +159,7 @@ struct Network {
     std::vector<REL> relDef;          // one matrix per pair, plus a spare entry at nb_rel
     std::vector<std::uint64_t> lignes;  // the bit rows of every pair, one block per end; pairs with the same cells share theirs
     std::vector<Ushort> residus;        // per pair end and value: a support, or the other end's nbval if none
+    std::vector<std::uint16_t> blocs;   // the blocks of the pairs of small domains; pairs with the same cells share theirs
     std::vector<TUPLES> tabTuples;    // the allowed tuples of each relation of the file
     Ushort nb_ctr = 0;                // number of constraints
     std::vector<CONSTRAINTS> ctr;     // the constraints in file order

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <bit>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The slots are used in a circle: the next slot after the last is 0.
@@ -255,6 +259,34 @@ inline bool reviserParUnion(Network& net, SearchState& s, Ushort j, int k, Ushor
     return retirer<W>(net, s, j, k, i, reste);
 }
 
+// The lanes of a block (BLOC lanes of BLOC bits) that have no bit in
+// common with `dom`, as a bit set of lane numbers.
+inline std::uint64_t lanesSansSupport(const std::uint16_t* bloc, std::uint16_t dom) {
+    static_assert(BLOC == 16, "two vectors of eight 16-bit lanes");
+#ifdef __SSE2__
+    const __m128i d = _mm_set1_epi16(static_cast<short>(dom)), zero = _mm_setzero_si128();
+    const __m128i bas = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bloc));
+    const __m128i haut = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bloc + 8));
+    const __m128i vides = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(bas, d), zero),
+                                          _mm_cmpeq_epi16(_mm_and_si128(haut, d), zero));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(vides));
+#else
+    std::uint64_t vides = 0;
+    for (int a = 0; a < BLOC; ++a) vides |= static_cast<std::uint64_t>((bloc[a] & dom) == 0) << a;
+    return vides;
+#endif
+}
+
+// Revision of i, the neighbour at position k of j's list, against j when
+// both have at most BLOC values: every value of i at once, by its row over
+// j's values in the block of the arc.
+inline bool reviserParBloc(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint16_t* bloc,
+                           std::uint16_t domj) {
+    const std::uint64_t sans[1] = {net.realDom[i].bits.locaux()[0] & lanesSansSupport(bloc, domj)};
+    if (!sans[0]) return true;
+    return retirer<1>(net, s, j, k, i, sans);
+}
+
 // Revision of each future neighbour of j against j after a decision.  j's
 // domain and list do not change meanwhile.  Neighbours whose values fit in
 // four words by the rows of j's values; beyond, value by value, the residue
@@ -267,8 +299,14 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
     const std::uint64_t* base = net.lignes.data();
     const int* valj = dj.ind_val_rest.data();
     const int nj = dj.nbvalC, degre = g.degre;
+    const std::uint16_t* blocs = net.blocs.data();
+    const auto domj = dj.nbval <= BLOC ? static_cast<std::uint16_t>(dj.bits[0]) : std::uint16_t{0};
     for (int k = 0; k < degre; ++k) {
         const Ushort i = voisins[k];
+        if (arcs[k].bloc != PAS_DE_BLOC) {
+            if (!reviserParBloc(net, s, j, k, i, blocs + arcs[k].bloc, domj)) return false;
+            continue;
+        }
         const std::uint64_t* lignes = base + arcs[k].lignes;
         bool ok;
         switch (arcs[k].mots) {

@@ -1,4 +1,4 @@
-// The fast variant (support by bit rows, choice by a tree kept up to date)
+// The fast variant (support by bit rows or blocks, choice by a tree kept up to date)
 // against the plain one (support by a scan, choice by a scan with sums
 // recomputed) over whole runs: the same status and the same bytes in
 // "weight", "activity" and "weightCons", since only the existence of a
@@ -121,7 +121,7 @@ int choixAttendu(const Network& net, const SearchState& s) {
 
 TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
     std::mt19937 rng(7031);
-    int sat = 0, unsat = 0, mots = 0;
+    int sat = 0, unsat = 0, mots = 0, melanges = 0;
     for (int k = 0; k < NB_INSTANCES; ++k) {
         const Instance inst = randomInstance(rng, parametres(k));
         const std::string texte = inst.toText();
@@ -133,11 +133,17 @@ TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
         const Sortie vite2 = run(texte, vite.weight, false), simple2 = run(texte, vite.weight, true);
         ASSERT_EQ(vite2, simple2) << "instance " << k << " second run\n" << texte;
         (vite.status ? sat : unsat)++;
-        for (const auto& d : inst.domains) mots += d.size() > 64;
+        bool petit = false, grand = false;
+        for (const auto& d : inst.domains) {
+            mots += d.size() > 64;
+            (static_cast<int>(d.size()) <= BLOC ? petit : grand) = true;
+        }
+        melanges += petit && grand;
     }
     EXPECT_GT(sat, NB_INSTANCES / 10);
     EXPECT_GT(unsat, NB_INSTANCES / 10);
     EXPECT_GT(mots, 40) << "domains of more than one word";
+    EXPECT_GT(melanges, 25) << "pairs revised by blocks beside pairs revised by rows";
 }
 
 TEST_F(VariantsTest, PlainAndFastRunsAgreeWithZeroAndTiedWeights) {

@@ -315,8 +315,8 @@ TEST(Reader, AcceptsDistinctDomainRecordsWithTheSameValues) {
     EXPECT_EQ(cellules(net, 0, 2), (std::vector<int>{0, 1, 0, 0}));
 }
 
-// The bit rows and residues of every pair against its cells, on networks
-// where relations are shared (either way round) and pairs repeated.
+// The bit rows, blocks and residues of every pair against its cells, on
+// networks where relations are shared (either way round) and pairs repeated.
 TEST(Reader, BitRowsAndResiduesMatchTheCellsOfEveryPair) {
     std::mt19937 rng(4242);
     for (int k = 0; k < 150; ++k) {
@@ -343,8 +343,29 @@ TEST(Reader, BitRowsAndResiduesMatchTheCellsOfEveryPair) {
                     if (vide) EXPECT_EQ(res, n[1 - e]);
                     else EXPECT_TRUE(e == 0 ? m.at(a, res) : m.at(res, a)) << "the residue is a support";
                 }
+                // A block when both ends are small: lane a holds a's row, the
+                // lanes beyond the values are empty.
+                if (n[0] > BLOC || n[1] > BLOC) {
+                    EXPECT_EQ(m.bloc[e], PAS_DE_BLOC);
+                    continue;
+                }
+                ASSERT_NE(m.bloc[e], PAS_DE_BLOC);
+                for (int a = 0; a < BLOC; ++a) {
+                    const std::uint16_t lane = net.blocs[m.bloc[e] + a];
+                    for (int b = 0; b < BLOC; ++b) {
+                        const bool cellule = a < n[e] && b < n[1 - e] && (e == 0 ? m.at(a, b) : m.at(b, a));
+                        ASSERT_EQ((lane >> b) & 1, cellule) << "instance " << k << " pair " << r << " end " << e << " lane " << a;
+                    }
+                }
             }
         }
+        // The arc from u to v leads to v's block in their pair.
+        for (int u = 0; u < net.nb_var; ++u)
+            for (size_t k2 = 0; k2 < net.graphe[u].arcs.size(); ++k2) {
+                const ARC& arc = net.graphe[u].arcs[k2];
+                const REL& m = net.relDef[arc.paire];
+                EXPECT_EQ(arc.bloc, m.bloc[net.graphe[u].tab_voisins[k2] == m.var1 ? 0 : 1]);
+            }
     }
 }
 
