@@ -170,9 +170,15 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
     int* val = d.ind_val_rest.data();
     Ushort* pos = d.pos_val.data();
     int n = d.nbvalC;
-    int seuls = 0;
-    for (int w = 0; w < W; ++w) seuls += std::popcount(sans[w]);
-    if (seuls == 1) {
+    // One value to go: one word holds a single bit, the others none.
+    int mots = 0;
+    bool seul = true;
+    for (int w = 0; w < W; ++w) {
+        mots += sans[w] != 0;
+        seul &= (sans[w] & (sans[w] - 1)) == 0;
+    }
+    seul &= mots == 1;
+    if (seul) {
         // The common case: one value goes, and the last takes its place.
         int w = 0;
         while (!sans[w]) ++w;
@@ -184,7 +190,7 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
         pos[a] = static_cast<Ushort>(der);
     }
     std::uint64_t places[W] = {};
-    if (seuls > 1)
+    if (!seul)
         for (int w = 0; w < W; ++w)
             for (std::uint64_t x = sans[w]; x; x &= x - 1) {
                 const int p = pos[w * 64 + std::countr_zero(x)];
