@@ -1,0 +1,61 @@
+// The memory of the mac process: every `new` is served from large pieces
+// taken from the system with their pages already mapped, and `delete` gives
+// nothing back.
+//
+// mac runs once and exits, and the network it builds lives until then, so
+// nothing is worth giving back.  Pages mapped one fault at a time cost a few
+// microseconds each on a virtual machine, which on a large instance is more
+// than reading it; mapped with the piece they cost a small part of that.
+// Linked into the programs only (not the tests, nor the sanitized build,
+// whose allocator must see every block).
+#include <sys/mman.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+#include "EntreesSorties/entrees_sorties.h"
+
+namespace {
+
+constexpr std::size_t ALIGNEMENT = alignof(std::max_align_t);
+constexpr std::size_t PREMIERE = std::size_t{256} << 10;  // the first piece: enough for a small instance
+constexpr std::size_t PLUS_GRANDE = std::size_t{64} << 20; // pieces grow up to this size, then stay there
+
+char* libre = nullptr;      // next free byte of the current piece
+char* fin = nullptr;        // end of the current piece
+std::size_t pris = 0;       // bytes taken from the system so far
+
+// A new piece able to hold n bytes: as large as everything taken so far,
+// within bounds, so that the pieces double while they are small.
+void nouveauMorceau(std::size_t n) {
+    std::size_t taille = pris < PREMIERE ? PREMIERE : (pris < PLUS_GRANDE ? pris : PLUS_GRANDE);
+    if (taille < n) taille = (n + 4095) & ~std::size_t{4095};
+    void* p = mmap(nullptr, taille, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (p == MAP_FAILED) memError();
+    libre = static_cast<char*>(p);
+    fin = libre + taille;
+    pris += taille;
+}
+
+void* prendre(std::size_t n) {
+    n = (n + ALIGNEMENT - 1) & ~(ALIGNEMENT - 1);
+    if (n == 0) n = ALIGNEMENT;
+    if (static_cast<std::size_t>(fin - libre) < n) nouveauMorceau(n);
+    void* p = libre;
+    libre += n;
+    return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) { return prendre(n); }
+void* operator new[](std::size_t n) { return prendre(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return prendre(n); }
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return prendre(n); }
+void operator delete(void*) noexcept {}
+void operator delete[](void*) noexcept {}
+void operator delete(void*, std::size_t) noexcept {}
+void operator delete[](void*, std::size_t) noexcept {}
+void operator delete(void*, const std::nothrow_t&) noexcept {}
+void operator delete[](void*, const std::nothrow_t&) noexcept {}
