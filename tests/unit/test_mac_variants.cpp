@@ -244,3 +244,85 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
     EXPECT_GT(sat, 2);
     EXPECT_GT(unsat, 2);
 }
+
+namespace {
+
+// "" when every domain's bit set holds exactly the values of its first
+// nbvalC positions, and pos_val is the inverse of ind_val_rest.
+std::string incoherence(const Network& net) {
+    for (int x = 0; x < net.nb_var; ++x) {
+        const DOMAINE& d = net.realDom[x];
+        if (static_cast<int>(d.bits.size()) != motsDomaine(d.nbval)) return "words of variable " + std::to_string(x);
+        for (int p = 0; p < d.nbval; ++p)
+            if (d.pos_val[d.ind_val_rest[p]] != p) return "position of variable " + std::to_string(x);
+        for (int v = 0; v < d.nbval; ++v)
+            if (((d.bits[v >> 6] >> (v & 63)) & 1) != (d.pos_val[v] < d.nbvalC))
+                return "bit " + std::to_string(v) + " of variable " + std::to_string(x);
+    }
+    return "";
+}
+
+}  // namespace
+
+// The search step by step on domains of every width (blocks, rows of one to
+// four words, residues beyond), the domains checked after each step: the
+// bit sets put back by the undo and around each decision, and cut by the
+// revisions, stay those of the positions.
+TEST_F(VariantsTest, BitSetsFollowThePositionsThroughTheSearch) {
+    std::mt19937 rng(3131);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int pas = 0, paliers = 0;
+    for (int k = 0; k < 120; ++k) {
+        Instance inst;
+        const int tailles[] = {uni(2, 16), uni(17, 64), uni(65, 250), uni(257, 300)};
+        for (int t : tailles) {
+            std::vector<int> v(t);
+            for (int a = 0; a < t; ++a) v[a] = 2 * a + uni(0, 1);
+            std::shuffle(v.begin(), v.end(), rng);
+            inst.domains.push_back(v);
+        }
+        const int n = uni(8, 14);
+        for (int i = 0; i < n; ++i) inst.varDom.push_back(uni(0, 3));
+        for (int x = 0; x < n; ++x)
+            for (int y = x + 1; y < n; ++y) {
+                const int dx = inst.varDom[x], dy = inst.varDom[y];
+                if (inst.domains[dx].size() * inst.domains[dy].size() > 65535 || uni(0, 99) < 50) continue;
+                Instance::Relation rel;
+                rel.allowed = uni(0, 1) == 1;
+                rel.d0 = dx;
+                rel.d1 = dy;
+                // Looser between small domains, tighter between large ones.
+                const double permis = 0.28 + 0.03 * (k % 8) - 0.25 * (tailles[dx] + tailles[dy]) / 600.0;
+                for (int a : inst.domains[dx])
+                    for (int b : inst.domains[dy])
+                        if ((std::uniform_real_distribution<double>(0, 1)(rng) < permis) == rel.allowed)
+                            rel.tuples.emplace_back(a, b);
+                inst.relations.push_back(rel);
+                inst.constraints.push_back({x, y, static_cast<int>(inst.relations.size()) - 1});
+            }
+        Network net;
+        parseCSP(inst.toText(), "current.txt", net);
+        SearchState s;
+        preparerRun(net, s);
+        ASSERT_EQ(incoherence(net), "") << "instance " << k;
+        if (!InitAc8File(net, s) || !ac8File(net, s)) continue;
+        ASSERT_EQ(incoherence(net), "") << "instance " << k << " after the root";
+        s.consistent = true;
+        propager_singleton_degre(net, s);
+        s.level0 = s.level;
+        const int limite = net.nb_var - 2;
+        while (s.level <= limite && s.level >= s.level0 && pas < 200000) {
+            if (s.consistent) {
+                choix_de_variable(net, s);
+                label(net, s);
+            } else {
+                unlabel(net, s);
+            }
+            ++pas;
+            ASSERT_EQ(incoherence(net), "") << "instance " << k << " step " << pas;
+        }
+        paliers += s.level < s.level0;
+    }
+    EXPECT_GT(pas, 2000) << "steps checked";
+    EXPECT_GT(paliers, 10) << "searches exhausted, every level undone";
+}
