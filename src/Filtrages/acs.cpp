@@ -88,10 +88,6 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     return true;
 }
 
-bool reviserVariante(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
-    return s.reference ? reviser<true>(net, s, x, y, paire) : reviser<false>(net, s, x, y, paire);
-}
-
 // First cut of i at the current level: save its size (and its bit set, when
 // it lies in the domain's own words) and stack it.
 inline void trailer(Network& net, SearchState& s, Ushort i) {
@@ -149,24 +145,13 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
     return true;
 }
 
-// Takes out of i (position k of j's list) the values of `sans`, a bit set
-// over its value indexes within its current domain, as the scan of
-// reviserContre does: the value at the smallest position changes places with
-// the last one, the domain shrinks by one, and so on.  `places` follows the
-// positions of the values still to go, so the smallest is one bit search.
+// Takes the values of `sans`, a bit set over d's value indexes within its
+// current domain, out of d as the value-by-value scan does: the value at the
+// smallest position changes places with the last one, the domain shrinks by
+// one, and so on.  `places` follows the positions of the values still to go,
+// so the smallest is one bit search.
 template <int W>
-bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t (&sans)[W]) {
-    VOISIN& g = net.graphe[j];
-    DOMAINE& d = net.realDom[i];
-    std::uint8_t& flag = s.active[g.arcs[k].paire];
-    if (!flag) {
-        flag = 1;
-        ++s.nbActive;
-    }
-    if (!s.presente[i]) {
-        enqueue(s, i);
-        if (s.niveau_trail[i] != s.level) trailer(net, s, i);
-    }
+void oterDansLOrdre(DOMAINE& d, const std::uint64_t (&sans)[W]) {
     int* val = d.ind_val_rest.data();
     Ushort* pos = d.pos_val.data();
     int n = d.nbvalC;
@@ -213,6 +198,25 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
     d.nbvalC = n;
     std::uint64_t* bits = d.bits.locaux();
     for (int w = 0; w < W; ++w) bits[w] &= ~sans[w];
+}
+
+// Takes out of i (position k of j's list) the values of `sans` after a
+// decision, with what reviserContre does at its first removal (activity
+// flag, queue, trail) and at a wipe-out (j's weight towards i).
+template <int W>
+bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t (&sans)[W]) {
+    VOISIN& g = net.graphe[j];
+    DOMAINE& d = net.realDom[i];
+    std::uint8_t& flag = s.active[g.arcs[k].paire];
+    if (!flag) {
+        flag = 1;
+        ++s.nbActive;
+    }
+    if (!s.presente[i]) {
+        enqueue(s, i);
+        if (s.niveau_trail[i] != s.level) trailer(net, s, i);
+    }
+    oterDansLOrdre<W>(d, sans);
     if (d.nbvalC == 0) {
         int& w = g.weight[g.arcs[k].lu];
         w = static_cast<int>(static_cast<unsigned>(w) + 1u);
@@ -343,6 +347,51 @@ bool propagerMacReference(Network& net, SearchState& s, Ushort j) {
     return true;
 }
 
+// Root revision of i, the neighbour at position k of j's list, against j
+// with the values of i without support found as after a decision (block or
+// rows of j's values, value by value beyond four words); they go in the
+// scan's order, and i is queued unless emptied.
+template <int W>
+bool oterALaRacine(Network& net, SearchState& s, Ushort i, const std::uint64_t (&sans)[W]) {
+    bool aucune = true;
+    for (int w = 0; w < W; ++w) aucune &= sans[w] == 0;
+    if (aucune) return true;
+    DOMAINE& d = net.realDom[i];
+    oterDansLOrdre<W>(d, sans);
+    if (d.nbvalC == 0) return false;
+    if (!s.presente[i]) enqueue(s, i);
+    return true;
+}
+
+template <int W>
+bool reviserRacineParUnion(Network& net, SearchState& s, const DOMAINE& dj, Ushort i, const ARC& arc) {
+    std::uint64_t reste[W];
+    if (!sansSupport<W>(net.realDom[i].bits.locaux(), net.lignes.data() + arc.lignes, dj.ind_val_rest.data(),
+                        dj.nbvalC, reste))
+        return true;
+    return oterALaRacine<W>(net, s, i, reste);
+}
+
+bool reviserRacineVite(Network& net, SearchState& s, Ushort j, int k) {
+    const VOISIN& g = net.graphe[j];
+    const ARC& arc = g.arcs[k];
+    const Ushort i = g.tab_voisins[k];
+    const DOMAINE& dj = net.realDom[j];
+    if (net.realDom[i].nbvalC <= 0) return true;
+    if (arc.bloc != PAS_DE_BLOC) {
+        const std::uint64_t sans[1] = {net.realDom[i].bits[0] &
+                                       lanesSansSupport(net.blocs.data() + arc.bloc, static_cast<std::uint16_t>(dj.bits[0]))};
+        return oterALaRacine<1>(net, s, i, sans);
+    }
+    switch (arc.mots) {
+    case 1: return reviserRacineParUnion<1>(net, s, dj, i, arc);
+    case 2: return reviserRacineParUnion<2>(net, s, dj, i, arc);
+    case 3: return reviserRacineParUnion<3>(net, s, dj, i, arc);
+    case 4: return reviserRacineParUnion<4>(net, s, dj, i, arc);
+    default: return reviser<false>(net, s, i, j, arc.paire);
+    }
+}
+
 }  // namespace
 
 bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
@@ -368,8 +417,13 @@ bool InitAc8File(Network& net, SearchState& s) {
     s.tailleFile = net.nb_var + 1;
     for (int i = 0; i < net.nb_var; ++i) {
         const VOISIN& g = net.graphe[i];
-        for (int k = 0; k < g.degre; ++k)
-            if (!reviserVariante(net, s, static_cast<Ushort>(i), g.tab_voisins[k], g.arcs[k].paire)) return false;
+        for (int k = 0; k < g.degre; ++k) {
+            const Ushort j = g.tab_voisins[k];
+            // i against j: i stands at arcs[k].place in j's list.
+            if (!(s.reference ? reviser<true>(net, s, static_cast<Ushort>(i), j, g.arcs[k].paire)
+                              : reviserRacineVite(net, s, j, g.arcs[k].place)))
+                return false;
+        }
     }
     return true;
 }
@@ -377,7 +431,8 @@ bool InitAc8File(Network& net, SearchState& s) {
 bool PropagerAc8File(Network& net, SearchState& s, Ushort j) {
     const VOISIN& g = net.graphe[j];
     for (int k = 0; k < g.degre; ++k)
-        if (!reviserVariante(net, s, g.tab_voisins[k], j, g.arcs[k].paire)) return false;
+        if (!(s.reference ? reviser<true>(net, s, g.tab_voisins[k], j, g.arcs[k].paire) : reviserRacineVite(net, s, j, k)))
+            return false;
     return true;
 }
 
