@@ -78,6 +78,14 @@ std::string poidsAleatoires(std::mt19937& rng, size_t n, int haut) {
     return p;
 }
 
+// t distinct values, the a-th in pas * a .. pas * a + pas - 1, shuffled.
+std::vector<int> domaineAleatoire(std::mt19937& rng, int t, int pas) {
+    std::vector<int> v(t);
+    for (int a = 0; a < t; ++a) v[a] = pas * a + std::uniform_int_distribution<int>(0, pas - 1)(rng);
+    std::shuffle(v.begin(), v.end(), rng);
+    return v;
+}
+
 // Sparse or dense small networks: sparse ones leave variables without
 // future neighbour during the search.
 GenParams parametresChoix(int k) {
@@ -209,12 +217,7 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
     for (int k = 0; k < 24; ++k) {
         Instance inst;
         const int tailles[] = {uni(257, 300), uni(193, 218), uni(3, 9)};
-        for (int t : tailles) {
-            std::vector<int> v(t);
-            for (int a = 0; a < t; ++a) v[a] = 3 * a + uni(0, 2);
-            std::shuffle(v.begin(), v.end(), rng);
-            inst.domains.push_back(v);
-        }
+        for (int t : tailles) inst.domains.push_back(domaineAleatoire(rng, t, 3));
         const int n = uni(6, 10);
         for (int i = 0; i < n; ++i) inst.varDom.push_back(i % 3);
         const double serre = 0.9 + 0.01 * (k % 8);
@@ -275,12 +278,7 @@ TEST_F(VariantsTest, BitSetsFollowThePositionsThroughTheSearch) {
     for (int k = 0; k < 120; ++k) {
         Instance inst;
         const int tailles[] = {uni(2, 16), uni(17, 64), uni(65, 250), uni(257, 300)};
-        for (int t : tailles) {
-            std::vector<int> v(t);
-            for (int a = 0; a < t; ++a) v[a] = 2 * a + uni(0, 1);
-            std::shuffle(v.begin(), v.end(), rng);
-            inst.domains.push_back(v);
-        }
+        for (int t : tailles) inst.domains.push_back(domaineAleatoire(rng, t, 2));
         const int n = uni(8, 14);
         for (int i = 0; i < n; ++i) inst.varDom.push_back(uni(0, 3));
         for (int x = 0; x < n; ++x)
