@@ -47,6 +47,7 @@ public:
     std::uint64_t operator[](size_t w) const { return data()[w]; }
     // The words when size() <= LOCAUX, without the test.
     std::uint64_t* locaux() { return locaux_; }
+    const std::uint64_t* locaux() const { return locaux_; }
 
 private:
     std::uint64_t locaux_[LOCAUX] = {};

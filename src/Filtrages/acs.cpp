@@ -151,7 +151,7 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
 // one, and so on.  `places` follows the positions of the values still to go,
 // so the smallest is one bit search.
 template <int W>
-void oterDansLOrdre(DOMAINE& d, const std::uint64_t (&sans)[W]) {
+[[gnu::always_inline]] inline void oterDansLOrdre(DOMAINE& d, const std::uint64_t (&sans)[W]) {
     int* val = d.ind_val_rest.data();
     Ushort* pos = d.pos_val.data();
     int n = d.nbvalC;
@@ -256,19 +256,6 @@ inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, co
     }
 }
 
-// Revision of i, the neighbour at position k of j's list, against j when
-// i's values fit in W words: by the rows of j's values over i's values,
-// from the arc; the values found without support go as reviserContre's scan
-// takes them out.
-template <int W>
-inline bool reviserParUnion(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t* lignes,
-                            const int* valj, int nj) {
-    static_assert(W <= BitsDomaine::LOCAUX, "i's bit set is read in place");
-    std::uint64_t reste[W];
-    if (!sansSupport<W>(net.realDom[i].bits.locaux(), lignes, valj, nj, reste)) return true;
-    return retirer<W>(net, s, j, k, i, reste);
-}
-
 // The lanes of a block (BLOC lanes of BLOC bits) that have no bit in
 // common with `dom`, as a bit set of lane numbers.
 inline std::uint64_t lanesSansSupport(const std::uint16_t* bloc, std::uint16_t dom) {
@@ -287,50 +274,71 @@ inline std::uint64_t lanesSansSupport(const std::uint16_t* bloc, std::uint16_t d
 #endif
 }
 
-// Revision of i, the neighbour at position k of j's list, against j when
-// both have at most BLOC values: every value of i at once, by its row over
-// j's values in the block of the arc.
-inline bool reviserParBloc(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint16_t* bloc,
-                           std::uint16_t domj) {
-    const std::uint64_t sans[1] = {net.realDom[i].bits.locaux()[0] & lanesSansSupport(bloc, domj)};
-    if (!sans[0]) return true;
-    return retirer<1>(net, s, j, k, i, sans);
+// The values of i's current domain `di` (W words) without support in dj, by
+// the rows of dj's values from `lignes`, handed to `oter` when there are any.
+template <int W, class Oter>
+inline bool parUnion(const std::uint64_t* di, const std::uint64_t* lignes, const DOMAINE& dj, Oter& oter) {
+    static_assert(W <= BitsDomaine::LOCAUX, "i's bit set is read in place");
+    std::uint64_t reste[W];
+    return !sansSupport<W>(di, lignes, dj.ind_val_rest.data(), dj.nbvalC, reste) || oter(reste);
+}
+
+// What the revisions against a variable j read of j and of the network,
+// taken once for all of j's neighbours.
+struct ContreJ {
+    const DOMAINE& dj;
+    std::uint16_t domBloc;        // j's bit set, when j has at most BLOC values
+    const std::uint16_t* blocs;   // Network::blocs
+    const std::uint64_t* lignes;  // Network::lignes
+
+    ContreJ(const Network& net, Ushort j)
+        : dj(net.realDom[j]),
+          domBloc(dj.nbval <= BLOC ? static_cast<std::uint16_t>(dj.bits.locaux()[0]) : std::uint16_t{0}),
+          blocs(net.blocs.data()),
+          lignes(net.lignes.data()) {}
+};
+
+// The values of a neighbour i of j (current domain `di`, arc `arc` from j)
+// without support in j's current domain, found at once when the arc has a
+// block (both domains of at most BLOC values) or rows of at most four words:
+// handed to `oter` as a bit set over i's value indexes, when there are any.
+// Beyond four words, `parValeur` revises value by value.  False when i is
+// emptied.
+template <class Oter, class ParValeur>
+inline bool reviserParArc(ContreJ c, const ARC& arc, const std::uint64_t* di, Oter oter, ParValeur parValeur) {
+    if (arc.bloc != PAS_DE_BLOC) {
+        const std::uint64_t sans[1] = {di[0] & lanesSansSupport(c.blocs + arc.bloc, c.domBloc)};
+        return !sans[0] || oter(sans);
+    }
+    const std::uint64_t* lignes = c.lignes + arc.lignes;
+    switch (arc.mots) {
+    case 1: return parUnion<1>(di, lignes, c.dj, oter);
+    case 2: return parUnion<2>(di, lignes, c.dj, oter);
+    case 3: return parUnion<3>(di, lignes, c.dj, oter);
+    case 4: return parUnion<4>(di, lignes, c.dj, oter);
+    default: return parValeur();
+    }
 }
 
 // Revision of each future neighbour of j against j after a decision.  j's
-// domain and list do not change meanwhile.  Neighbours whose values fit in
-// four words by the rows of j's values; beyond, value by value, the residue
-// first, then the row.
+// domain and list do not change meanwhile.  The values without support go
+// as reviserContre's scan takes them out.
 bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
     const VOISIN& g = net.graphe[j];
     const DOMAINE& dj = net.realDom[j];
+    const ContreJ c(net, j);
     const Ushort* voisins = g.tab_voisins.data();
     const ARC* arcs = g.arcs.data();
-    const std::uint64_t* base = net.lignes.data();
-    const int* valj = dj.ind_val_rest.data();
-    const int nj = dj.nbvalC, degre = g.degre;
-    const std::uint16_t* blocs = net.blocs.data();
-    const auto domj = dj.nbval <= BLOC ? static_cast<std::uint16_t>(dj.bits[0]) : std::uint16_t{0};
+    const int degre = g.degre;
     for (int k = 0; k < degre; ++k) {
         const Ushort i = voisins[k];
-        if (arcs[k].bloc != PAS_DE_BLOC) {
-            if (!reviserParBloc(net, s, j, k, i, blocs + arcs[k].bloc, domj)) return false;
-            continue;
-        }
-        const std::uint64_t* lignes = base + arcs[k].lignes;
-        bool ok;
-        switch (arcs[k].mots) {
-        case 1: ok = reviserParUnion<1>(net, s, j, k, i, lignes, valj, nj); break;
-        case 2: ok = reviserParUnion<2>(net, s, j, k, i, lignes, valj, nj); break;
-        case 3: ok = reviserParUnion<3>(net, s, j, k, i, lignes, valj, nj); break;
-        case 4: ok = reviserParUnion<4>(net, s, j, k, i, lignes, valj, nj); break;
-        default: {
-            REL& m = net.relDef[arcs[k].paire];
+        const auto oter = [&](const auto& sans) { return retirer(net, s, j, k, i, sans); };
+        const auto parValeur = [&] {
+            const REL& m = net.relDef[arcs[k].paire];
             const int e = i < j ? 0 : 1;
-            ok = reviserContre(net, s, j, k, [&](int a) { return soutenuVite(net, m, e, dj, a); });
-        }
-        }
-        if (!ok) return false;
+            return reviserContre(net, s, j, k, [&](int a) { return soutenuVite(net, m, e, dj, a); });
+        };
+        if (!reviserParArc(c, arcs[k], net.realDom[i].bits.locaux(), oter, parValeur)) return false;
     }
     return true;
 }
@@ -347,49 +355,22 @@ bool propagerMacReference(Network& net, SearchState& s, Ushort j) {
     return true;
 }
 
-// Root revision of i, the neighbour at position k of j's list, against j
-// with the values of i without support found as after a decision (block or
-// rows of j's values, value by value beyond four words); they go in the
-// scan's order, and i is queued unless emptied.
-template <int W>
-bool oterALaRacine(Network& net, SearchState& s, Ushort i, const std::uint64_t (&sans)[W]) {
-    bool aucune = true;
-    for (int w = 0; w < W; ++w) aucune &= sans[w] == 0;
-    if (aucune) return true;
-    DOMAINE& d = net.realDom[i];
-    oterDansLOrdre<W>(d, sans);
-    if (d.nbvalC == 0) return false;
-    if (!s.presente[i]) enqueue(s, i);
-    return true;
-}
-
-template <int W>
-bool reviserRacineParUnion(Network& net, SearchState& s, const DOMAINE& dj, Ushort i, const ARC& arc) {
-    std::uint64_t reste[W];
-    if (!sansSupport<W>(net.realDom[i].bits.locaux(), net.lignes.data() + arc.lignes, dj.ind_val_rest.data(),
-                        dj.nbvalC, reste))
-        return true;
-    return oterALaRacine<W>(net, s, i, reste);
-}
-
+// Root revision of i, the neighbour at position k of j's list, against j:
+// the values of i without support found as after a decision, taken out in
+// the scan's order; i is queued unless emptied.
 bool reviserRacineVite(Network& net, SearchState& s, Ushort j, int k) {
-    const VOISIN& g = net.graphe[j];
-    const ARC& arc = g.arcs[k];
-    const Ushort i = g.tab_voisins[k];
-    const DOMAINE& dj = net.realDom[j];
-    if (net.realDom[i].nbvalC <= 0) return true;
-    if (arc.bloc != PAS_DE_BLOC) {
-        const std::uint64_t sans[1] = {net.realDom[i].bits[0] &
-                                       lanesSansSupport(net.blocs.data() + arc.bloc, static_cast<std::uint16_t>(dj.bits[0]))};
-        return oterALaRacine<1>(net, s, i, sans);
-    }
-    switch (arc.mots) {
-    case 1: return reviserRacineParUnion<1>(net, s, dj, i, arc);
-    case 2: return reviserRacineParUnion<2>(net, s, dj, i, arc);
-    case 3: return reviserRacineParUnion<3>(net, s, dj, i, arc);
-    case 4: return reviserRacineParUnion<4>(net, s, dj, i, arc);
-    default: return reviser<false>(net, s, i, j, arc.paire);
-    }
+    const Ushort i = net.graphe[j].tab_voisins[k];
+    DOMAINE& d = net.realDom[i];
+    if (d.nbvalC <= 0) return true;
+    const auto oter = [&](const auto& sans) {
+        oterDansLOrdre(d, sans);
+        if (d.nbvalC == 0) return false;
+        if (!s.presente[i]) enqueue(s, i);
+        return true;
+    };
+    const ARC& arc = net.graphe[j].arcs[k];
+    return reviserParArc(ContreJ(net, j), arc, d.bits.locaux(), oter,
+                         [&] { return reviser<false>(net, s, i, j, arc.paire); });
 }
 
 }  // namespace
