@@ -28,14 +28,14 @@ void initialisation(Network& net, SearchState& s) {
     // A variable's entries on the levels in use save strictly decreasing
     // sizes: at most nbval of them.
     size_t places = 2;
-    for (int i = 0; i < n; ++i) places += net.realDom[i].nbval;
-    s.trail.assign(places, 0);
-    s.trail_sommet = 0;
     s.motsTrail = 1;
     for (int i = 0; i < n; ++i) {
+        places += net.realDom[i].nbval;
         const int mots = motsDomaine(net.realDom[i].nbval);
         if (mots <= BitsDomaine::LOCAUX) s.motsTrail = std::max(s.motsTrail, mots);
     }
+    s.trail.assign(places, 0);
+    s.trail_sommet = 0;
     // Grown by the trailing as the search goes deeper.
     s.trail_bits.assign(std::min<size_t>(places, 4096) * static_cast<size_t>(s.motsTrail), 0);
     s.niveau_trail.assign(n, -1);
