@@ -8,7 +8,6 @@
 #include "EntreesSorties/entrees_sorties.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 #include <string_view>
 
 #include "Convertisseur/transfo.h"
+#include "Utilitaires/pages.h"
 
 int Network::position(int u, int v) const {
     const std::vector<Ushort>& l = graphe[u].tab_voisins;
@@ -641,9 +641,7 @@ namespace {
 // system in one call and filled by read(2), without a pass to clear them.
 class Contenu {
 public:
-    ~Contenu() {
-        if (zone_ != MAP_FAILED) munmap(zone_, taille_);
-    }
+    ~Contenu() { rendrePages(pages_); }
     // False when the file can't be read this way (the caller falls back to
     // lireFichier).
     bool charger(const char* nom) {
@@ -653,12 +651,12 @@ public:
         bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
         if (ok) {
             taille_ = static_cast<size_t>(st.st_size) + 1;
-            zone_ = mmap(nullptr, taille_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-            ok = zone_ != MAP_FAILED;
+            pages_ = prendrePages(taille_);
+            ok = pages_.debut != nullptr;
         }
         size_t lus = 0;
         while (ok && lus < taille_ - 1) {
-            const ssize_t n = read(fd, static_cast<char*>(zone_) + lus, taille_ - 1 - lus);
+            const ssize_t n = read(fd, pages_.debut + lus, taille_ - 1 - lus);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
             lus += static_cast<size_t>(n);
@@ -669,10 +667,10 @@ public:
         close(fd);
         return ok;
     }
-    std::string_view texte() const { return {static_cast<const char*>(zone_), taille_ - 1}; }
+    std::string_view texte() const { return {pages_.debut, taille_ - 1}; }
 
 private:
-    void* zone_ = MAP_FAILED;
+    Pages pages_;
     size_t taille_ = 0;
 };
 

@@ -8,13 +8,12 @@
 // than reading it; mapped with the piece they cost a small part of that.
 // Linked into the programs only (not the tests, nor the sanitized build,
 // whose allocator must see every block).
-#include <sys/mman.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <new>
 
 #include "EntreesSorties/entrees_sorties.h"
+#include "Utilitaires/pages.h"
 
 namespace {
 
@@ -31,9 +30,9 @@ std::size_t pris = 0;       // bytes taken from the system so far
 void nouveauMorceau(std::size_t n) {
     std::size_t taille = pris < PREMIERE ? PREMIERE : (pris < PLUS_GRANDE ? pris : PLUS_GRANDE);
     if (taille < n) taille = (n + 4095) & ~std::size_t{4095};
-    void* p = mmap(nullptr, taille, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-    if (p == MAP_FAILED) memError();
-    libre = static_cast<char*>(p);
+    const Pages p = prendrePages(taille);
+    if (!p.debut) memError();
+    libre = p.debut;
     fin = libre + taille;
     pris += taille;
 }
