@@ -519,7 +519,17 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
     if (valeurs > UINT32_MAX) memError();  // residues addressed by 32-bit offsets
     net.lignes.reserve(net.lignes.size() + mots);
     net.residus.reserve(net.residus.size() + valeurs);
+    // The cells were written by the relations block, long out of the
+    // caches: those of the pairs a few places ahead are fetched meanwhile
+    // (their vector's header first, then the start of the cells).
+    constexpr int AVANCE = 8;
     for (int r = 0; r < compteur; ++r) {
+        if (r + 2 * AVANCE < compteur) __builtin_prefetch(net.relDef[r + 2 * AVANCE].rel.get());
+        if (r + AVANCE < compteur) {
+            const std::uint8_t* c = net.relDef[r + AVANCE].rel->data();
+            __builtin_prefetch(c);
+            __builtin_prefetch(c + 64);
+        }
         REL& m = net.relDef[r];
         if (source[r] == r) {
             preparerSupports(m, net.domD[m.dom1].size, net.lignes, net.residus);
