@@ -145,6 +145,7 @@ struct IndexValeurs {
     long long base = 0;                       // smallest value (direct table)
     std::vector<int> table;                   // table[v - base]: first index of v, -1 if none
     std::vector<std::pair<int, int>> paires;  // (value, first index) sorted, when no table
+    bool distinctes = true;                   // no value repeated: each index is the first of its value
 };
 
 IndexValeurs indexer(const DOMAIN& d) {
@@ -155,7 +156,11 @@ IndexValeurs indexer(const DOMAIN& d) {
     if (largeur <= 4LL * d.size + 1024) {
         idx.base = *mini;
         idx.table.assign(static_cast<size_t>(largeur), -1);
-        for (int j = d.size - 1; j >= 0; --j) idx.table[static_cast<size_t>(d.val[j] - idx.base)] = j;
+        for (int j = d.size - 1; j >= 0; --j) {
+            int& premier = idx.table[static_cast<size_t>(d.val[j] - idx.base)];
+            idx.distinctes &= premier < 0;
+            premier = j;
+        }
         return idx;
     }
     idx.paires.reserve(d.val.size());
@@ -163,6 +168,7 @@ IndexValeurs indexer(const DOMAIN& d) {
     std::stable_sort(idx.paires.begin(), idx.paires.end(), [](auto& a, auto& b) { return a.first < b.first; });
     idx.paires.erase(std::unique(idx.paires.begin(), idx.paires.end(), [](auto& a, auto& b) { return a.first == b.first; }),
                      idx.paires.end());
+    idx.distinctes = static_cast<int>(idx.paires.size()) == d.size;
     return idx;
 }
 
@@ -254,6 +260,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         std::vector<std::uint8_t>& listee = *matrice;
         rel.tuples.clear();
         if (!interdits) rel.tuples.reserve(static_cast<size_t>(n) * 2);
+        size_t distincts = 0;  // cells listed, each counted once
         for (int t = 0; t < n; ++t) {
             int ab[2];
             for (int k = 0; k < 2; ++k) {
@@ -264,29 +271,39 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
                             std::to_string(rel.domaines[k]));
                 if (!interdits) rel.tuples.push_back(v);
             }
-            listee[static_cast<size_t>(ab[0]) * d1.size + ab[1]] = 1;
+            std::uint8_t& cellule = listee[static_cast<size_t>(ab[0]) * d1.size + ab[1]];
+            distincts += cellule ^ 1u;
+            cellule = 1;
         }
         rel.typeRel = false;
         if (!interdits) {
             rel.nb_tuples = static_cast<Ushort>(n);
             continue;
         }
+        // The cell of a value index is that of the first index of its value:
+        // the index itself when no value repeats, and then the cells not
+        // listed are the allowed pairs, counted as the cells were marked.
+        const bool distinctes = i0.distinctes && i1.distinctes;
         premier1.resize(d1.size);
-        for (int b = 0; b < d1.size; ++b) premier1[b] = premierIndice(i1, d1.val[b]);
-        size_t permis = 0;
-        for (int a = 0; a < d0.size; ++a) {
-            const std::uint8_t* ligne = listee.data() + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
-            for (int b = 0; b < d1.size; ++b) permis += !ligne[premier1[b]];
+        for (int b = 0; b < d1.size; ++b) premier1[b] = distinctes ? b : premierIndice(i1, d1.val[b]);
+        size_t permis = static_cast<size_t>(produit) - distincts;
+        if (!distinctes) {
+            permis = 0;
+            for (int a = 0; a < d0.size; ++a) {
+                const std::uint8_t* ligne = listee.data() + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
+                for (int b = 0; b < d1.size; ++b) permis += !ligne[premier1[b]];
+            }
         }
         // Each pair written, kept when not listed: one spare pair at the end.
         rel.tuples.resize(2 * permis + 2);
         int* sortie = rel.tuples.data();
         size_t k = 0;
         for (int a = 0; a < d0.size; ++a) {
-            const int pa = premierIndice(i0, d0.val[a]);
+            const int pa = distinctes ? a : premierIndice(i0, d0.val[a]);
             const std::uint8_t* ligne = listee.data() + static_cast<size_t>(pa) * d1.size;
+            const int va = d0.val[a];
             for (int b = 0; b < d1.size; ++b) {
-                sortie[k] = d0.val[a];
+                sortie[k] = va;
                 sortie[k + 1] = d1.val[b];
                 k += 2 * static_cast<size_t>(!ligne[premier1[b]]);
             }
@@ -294,6 +311,10 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         rel.tuples.resize(k);
         rel.nb_tuples = static_cast<Ushort>(k / 2);
         // The listed cells become the allowed ones: the others at first indexes.
+        if (distinctes) {
+            for (std::uint8_t& c : listee) c ^= 1;
+            continue;
+        }
         for (int a = 0; a < d0.size; ++a) {
             std::uint8_t* ligne = listee.data() + static_cast<size_t>(a) * d1.size;
             const bool premiere = premierIndice(i0, d0.val[a]) == a;

@@ -199,9 +199,33 @@ TEST(Reader, SmallAndDegenerateNetworks) {
 }
 
 TEST(Reader, RepeatedDomainValuesUseTheirFirstIndex) {
-    // Domain {4, 6, 4}: the tuple (4, 4) marks index 0 only.
-    Network net = lire("?\n1\n0 3 4 6 4\n2\n0 0\n1 0\n1\n0 1 2 0 0 2 4 4 6 6\n1\n2 0 1 0\n");
-    EXPECT_EQ(cellules(net, 0, 1), (std::vector<int>{1, 0, 0, 0, 1, 0, 0, 0, 0}));
+    // Domain {4, 6, 4}: a tuple marks the first index of each of its values
+    // only; a forbidden list leaves every other tuple of the product, in
+    // the order of the value indexes, repeated values included.  The same
+    // with 4 written 4000000, a domain too sparse for a direct table.
+    struct Cas {
+        const char* nom;
+        std::string relation;  // after "0 "
+        std::vector<int> tuples, cellules;
+    };
+    const std::vector<Cas> cas = {
+        {"allowed", "1 2 0 0 2 4 4 6 6", {4, 4, 6, 6}, {1, 0, 0, 0, 1, 0, 0, 0, 0}},
+        {"forbidden", "0 2 0 0 1 4 6", {4, 4, 4, 4, 6, 4, 6, 6, 6, 4, 4, 4, 4, 4}, {1, 0, 0, 1, 1, 0, 0, 0, 0}},
+        {"forbidden twice", "0 2 0 0 2 4 4 4 4", {4, 6, 6, 4, 6, 6, 6, 4, 4, 6}, {0, 1, 0, 1, 1, 0, 0, 0, 0}},
+    };
+    for (const bool creux : {false, true}) {
+        const auto ecrire = [&](std::string t) {
+            for (size_t p = 0; creux && (p = t.find('4', p)) != std::string::npos; p += 7) t.replace(p, 1, "4000000");
+            return t;
+        };
+        for (const Cas& c : cas) {
+            std::vector<int> attendus = c.tuples;
+            for (int& v : attendus) v = creux && v == 4 ? 4000000 : v;
+            Network net = lire(ecrire("?\n1\n0 3 4 6 4\n2\n0 0\n1 0\n1\n0 ") + ecrire(c.relation) + "\n1\n2 0 1 0\n");
+            EXPECT_EQ(tuples(net, 0), attendus) << c.nom << (creux ? " (sparse)" : "");
+            EXPECT_EQ(cellules(net, 0, 1), c.cellules) << c.nom << (creux ? " (sparse)" : "");
+        }
+    }
 }
 
 TEST(Reader, RefusesNonBinaryRelationsEvenUnused) {
