@@ -1,6 +1,7 @@
 // The memory of the mac process: every `new` is served from large pieces
-// taken from the system with their pages already mapped, and `delete` gives
-// nothing back.
+// taken from the system with their pages mapped at once (the large pieces
+// a few megabytes at a time, as they fill), and `delete` gives nothing
+// back.
 //
 // mac runs once and exits, and the network it builds lives until then, so
 // nothing is worth giving back.  Pages mapped one fault at a time cost a few
@@ -23,18 +24,32 @@ constexpr std::size_t PLUS_GRANDE = std::size_t{64} << 20; // pieces grow up to 
 
 char* libre = nullptr;      // next free byte of the current piece
 char* fin = nullptr;        // end of the current piece
+char* peuple = nullptr;     // end of the part of the piece whose pages are mapped
 std::size_t pris = 0;       // bytes taken from the system so far
+
+// Pieces from this size on are mapped a step at a time, as they fill: the
+// unused end of the last piece then costs neither time nor memory.
+constexpr std::size_t PAR_ETAPES = std::size_t{4} << 20;
+constexpr std::size_t ETAPE = std::size_t{4} << 20;
 
 // A new piece able to hold n bytes: as large as everything taken so far,
 // within bounds, so that the pieces double while they are small.
 void nouveauMorceau(std::size_t n) {
     std::size_t taille = pris < PREMIERE ? PREMIERE : (pris < PLUS_GRANDE ? pris : PLUS_GRANDE);
     if (taille < n) taille = (n + 4095) & ~std::size_t{4095};
-    const Pages p = prendrePages(taille);
+    const Pages p = taille < PAR_ETAPES ? prendrePages(taille) : reserverPages(taille);
     if (!p.debut) memError();
     libre = p.debut;
     fin = libre + taille;
+    peuple = taille < PAR_ETAPES ? fin : libre;
     pris += taille;
+}
+
+// Maps the pages of the current piece up to libre, and a step beyond.
+void peupler() {
+    char* jusqua = libre + ETAPE < fin ? libre + ETAPE : fin;
+    peuplerPages(peuple, static_cast<std::size_t>(jusqua - peuple));
+    peuple = jusqua;
 }
 
 void* prendre(std::size_t n) {
@@ -43,6 +58,7 @@ void* prendre(std::size_t n) {
     if (static_cast<std::size_t>(fin - libre) < n) nouveauMorceau(n);
     void* p = libre;
     libre += n;
+    if (libre > peuple) peupler();
     return p;
 }
 

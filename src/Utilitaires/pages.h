@@ -17,5 +17,15 @@ struct Pages {
 // where the system gives them.
 Pages prendrePages(std::size_t n);
 
+// At least `n` bytes (n of 4 MB or more), zero-filled, in huge pages where
+// the system gives them, whose pages are mapped by peuplerPages or else one
+// fault at a time.
+Pages reserverPages(std::size_t n);
+
+// Maps at once the pages of [debut, debut + n), a range of memory from
+// reserverPages.  False when the system could not (the pages then fault
+// in at first use).
+bool peuplerPages(char* debut, std::size_t n);
+
 // Gives back the memory of `p`.
 void rendrePages(const Pages& p);
