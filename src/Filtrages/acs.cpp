@@ -200,14 +200,13 @@ template <int W>
     for (int w = 0; w < W; ++w) bits[w] &= ~sans[w];
 }
 
-// Takes out of i (position k of j's list) the values of `sans` after a
+// Takes out of i (the neighbour of j across `arc`) the values of `sans` after a
 // decision, with what reviserContre does at its first removal (activity
 // flag, queue, trail) and at a wipe-out (j's weight towards i).
 template <int W>
-bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std::uint64_t (&sans)[W]) {
-    VOISIN& g = net.graphe[j];
+bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, const std::uint64_t (&sans)[W]) {
     DOMAINE& d = net.realDom[i];
-    std::uint8_t& flag = s.active[g.arcs[k].paire];
+    std::uint8_t& flag = s.active[arc.paire];
     if (!flag) {
         flag = 1;
         ++s.nbActive;
@@ -218,7 +217,7 @@ bool retirer(Network& net, SearchState& s, Ushort j, int k, Ushort i, const std:
     }
     oterDansLOrdre<W>(d, sans);
     if (d.nbvalC == 0) {
-        int& w = g.weight[g.arcs[k].lu];
+        int& w = net.graphe[j].weight[arc.lu];
         w = static_cast<int>(static_cast<unsigned>(w) + 1u);
         ++s.sommePoids[j];  // i is a future neighbour of j
         actualiserChoix(s, j);
@@ -332,7 +331,7 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
     const int degre = g.degre;
     for (int k = 0; k < degre; ++k) {
         const Ushort i = voisins[k];
-        const auto oter = [&](const auto& sans) { return retirer(net, s, j, k, i, sans); };
+        const auto oter = [&](const auto& sans) { return retirer(net, s, j, arcs[k], i, sans); };
         const auto parValeur = [&] {
             const REL& m = net.relDef[arcs[k].paire];
             const int e = i < j ? 0 : 1;
