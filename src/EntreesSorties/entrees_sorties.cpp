@@ -547,9 +547,8 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
     for (int r = 0; r < compteur; ++r) {
         if (r + 2 * AVANCE < compteur) __builtin_prefetch(net.relDef[r + 2 * AVANCE].rel.get());
         if (r + AVANCE < compteur) {
-            const std::uint8_t* c = net.relDef[r + AVANCE].rel->data();
-            __builtin_prefetch(c);
-            __builtin_prefetch(c + 64);
+            const std::vector<std::uint8_t>& c = *net.relDef[r + AVANCE].rel;
+            for (size_t o = 0; o < c.size() && o < 128; o += 64) __builtin_prefetch(c.data() + o);
         }
         REL& m = net.relDef[r];
         if (source[r] == r) {

@@ -190,6 +190,15 @@ TEST(Reader, SmallAndDegenerateNetworks) {
     // An empty declared domain is legal and keeps its variable with no value.
     net = lire("?\n1\n0 0\n1\n0 0\n0\n0\n");
     EXPECT_EQ(net.realDom[0].nbval, 0);
+    // A chain of pairs over an empty domain, longer than the reader looks
+    // ahead while it builds the rows: every pair, no cells.
+    std::string chaine = "?\n1\n0 0\n12\n";
+    for (int v = 0; v < 12; ++v) chaine += std::to_string(v) + " 0\n";
+    chaine += "1\n0 1 2 0 0 0\n11\n";
+    for (int v = 0; v < 11; ++v) chaine += "2 " + std::to_string(v) + " " + std::to_string(v + 1) + " 0\n";
+    net = lire(chaine);
+    EXPECT_EQ(net.nb_rel, 11);
+    for (int r = 0; r < net.nb_rel; ++r) EXPECT_TRUE(net.relDef[r].cellules().empty()) << r;
     // No variable, no domain.
     net = lire("x\n0\n0\n0\n0\n");
     EXPECT_EQ(net.nb_var, 0);
