@@ -1,16 +1,14 @@
 // The memory of the mac process: every `new` is served from large pieces
-// taken from the system in huge pages where it gives them, their pages
-// mapped a few megabytes at a time as the pieces fill, and `delete` gives
-// nothing back.
+// taken from the system with their pages mapped at once (the large pieces
+// a few megabytes at a time, as they fill), and `delete` gives nothing
+// back.
 //
 // mac runs once and exits, and the network it builds lives until then, so
 // nothing is worth giving back.  Pages mapped one fault at a time cost a few
 // microseconds each on a virtual machine, which on a large instance is more
-// than reading it; mapped in bulk, and in huge pages, they cost a small part
-// of that.
+// than reading it; mapped with the piece they cost a small part of that.
 // Linked into the programs only (not the tests, nor the sanitized build,
 // whose allocator must see every block).
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -21,8 +19,7 @@
 namespace {
 
 constexpr std::size_t ALIGNEMENT = alignof(std::max_align_t);
-constexpr std::size_t PREMIERE = std::size_t{256} << 10;  // the first piece, in small pages: enough for a small instance
-constexpr std::size_t ENSUITE = std::size_t{2} << 20;      // the next ones at least: a huge page
+constexpr std::size_t PREMIERE = std::size_t{256} << 10;  // the first piece: enough for a small instance
 constexpr std::size_t PLUS_GRANDE = std::size_t{64} << 20; // pieces grow up to this size, then stay there
 
 char* libre = nullptr;      // next free byte of the current piece
@@ -30,22 +27,21 @@ char* fin = nullptr;        // end of the current piece
 char* peuple = nullptr;     // end of the part of the piece whose pages are mapped
 std::size_t pris = 0;       // bytes taken from the system so far
 
-// The pieces after the first are mapped a step at a time, as they fill:
-// the unused end of the last piece then costs neither time nor memory.
+// Pieces from this size on are mapped a step at a time, as they fill: the
+// unused end of the last piece then costs neither time nor memory.
+constexpr std::size_t PAR_ETAPES = std::size_t{4} << 20;
 constexpr std::size_t ETAPE = std::size_t{4} << 20;
 
-// A new piece able to hold n bytes: the first one mapped whole (a huge page
-// would cost more to clear than a small instance needs), the next ones as
-// large as everything taken so far, within bounds, so that they double.
+// A new piece able to hold n bytes: as large as everything taken so far,
+// within bounds, so that the pieces double while they are small.
 void nouveauMorceau(std::size_t n) {
-    const bool premiere = pris == 0;
-    std::size_t taille = premiere ? PREMIERE : std::clamp(pris, ENSUITE, PLUS_GRANDE);
+    std::size_t taille = pris < PREMIERE ? PREMIERE : (pris < PLUS_GRANDE ? pris : PLUS_GRANDE);
     if (taille < n) taille = (n + 4095) & ~std::size_t{4095};
-    const Pages p = premiere ? prendrePages(taille) : reserverPages(taille);
+    const Pages p = taille < PAR_ETAPES ? prendrePages(taille) : reserverPages(taille);
     if (!p.debut) memError();
     libre = p.debut;
     fin = libre + taille;
-    peuple = premiere ? fin : libre;
+    peuple = taille < PAR_ETAPES ? fin : libre;
     pris += taille;
 }
 

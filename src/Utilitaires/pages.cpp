@@ -36,7 +36,7 @@ bool peuplerPages(char* debut, std::size_t n) {
 }
 
 Pages prendrePages(std::size_t n) {
-    if (n < GRANDE_PAGE) return petitesPages(n);
+    if (n < 2 * GRANDE_PAGE) return petitesPages(n);
     const Pages p = reserverPages(n);
     if (!p.debut || peuplerPages(p.debut, n)) return p;
     // A kernel without MADV_POPULATE_WRITE (before 5.14), or memory short:

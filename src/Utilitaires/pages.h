@@ -13,12 +13,13 @@ struct Pages {
     std::size_t taille = 0;   // its length
 };
 
-// At least `n` bytes, zero-filled and mapped; in huge pages from 2 MB up
+// At least `n` bytes, zero-filled and mapped; in huge pages from 4 MB up
 // where the system gives them.
 Pages prendrePages(std::size_t n);
 
-// At least `n` bytes, zero-filled, in huge pages where the system gives
-// them, whose pages are mapped by peuplerPages or else one fault at a time.
+// At least `n` bytes (n of 4 MB or more), zero-filled, in huge pages where
+// the system gives them, whose pages are mapped by peuplerPages or else one
+// fault at a time.
 Pages reserverPages(std::size_t n);
 
 // Maps at once the pages of [debut, debut + n), a range of memory from

@@ -27,13 +27,13 @@ void verifier(const Pages& p, std::size_t n, const char* cas) {
 
 TEST(Pages, ZeroFilledAndWritableOnBothSidesOfTheHugePageThreshold) {
     const std::size_t mo = std::size_t{1} << 20;
-    for (const std::size_t n : {std::size_t{1}, std::size_t{4097}, 2 * mo - 1, 2 * mo, 9 * mo + 3}) {
+    for (const std::size_t n : {std::size_t{1}, std::size_t{4097}, 4 * mo - 1, 4 * mo, 9 * mo + 3}) {
         const Pages p = prendrePages(n);
         verifier(p, n, "at once");
         rendrePages(p);
     }
     // Reserved, then mapped a part at a time from an unaligned place.
-    for (const std::size_t n : {2 * mo, 9 * mo + 3}) {
+    for (const std::size_t n : {4 * mo, 9 * mo + 3}) {
         const Pages p = reserverPages(n);
         ASSERT_NE(p.debut, nullptr);
         peuplerPages(p.debut + 100, mo);
