@@ -47,7 +47,7 @@ void nouveauMorceau(std::size_t n) {
 
 // Maps the pages of the current piece up to libre, and a step beyond.
 void peupler() {
-    char* jusqua = libre + ETAPE < fin ? libre + ETAPE : fin;
+    char* jusqua = static_cast<std::size_t>(fin - libre) > ETAPE ? libre + ETAPE : fin;
     peuplerPages(peuple, static_cast<std::size_t>(jusqua - peuple));
     peuple = jusqua;
 }
