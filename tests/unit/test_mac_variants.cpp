@@ -86,6 +86,22 @@ std::vector<int> domaineAleatoire(std::mt19937& rng, int t, int pas) {
     return v;
 }
 
+// Constrains x and y by a new relation on their domains (allowed or
+// forbidden tuples listed) that lists each pair of values for which
+// listee(u) holds, u drawn in [0, 1) pair after pair.
+template <class Listee>
+void contraindre(Instance& inst, std::mt19937& rng, int x, int y, bool allowed, Listee listee) {
+    Instance::Relation rel;
+    rel.allowed = allowed;
+    rel.d0 = inst.varDom[x];
+    rel.d1 = inst.varDom[y];
+    for (int a : inst.domains[rel.d0])
+        for (int b : inst.domains[rel.d1])
+            if (listee(std::uniform_real_distribution<double>(0, 1)(rng))) rel.tuples.emplace_back(a, b);
+    inst.relations.push_back(rel);
+    inst.constraints.push_back({x, y, static_cast<int>(inst.relations.size()) - 1});
+}
+
 // Sparse or dense small networks: sparse ones leave variables without
 // future neighbour during the search.
 GenParams parametresChoix(int k) {
@@ -225,16 +241,9 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
             for (int y = x + 1; y < n; ++y) {
                 const int dx = inst.varDom[x], dy = inst.varDom[y];
                 if ((dx == 0 && dy == 0) || uni(0, 99) < 40) continue;
-                Instance::Relation rel;
-                rel.allowed = k % 2 == 0;
-                rel.d0 = dx;
-                rel.d1 = dy;
-                const double listee = rel.allowed ? 1 - serre : serre;
-                for (int a : inst.domains[dx])
-                    for (int b : inst.domains[dy])
-                        if (std::uniform_real_distribution<double>(0, 1)(rng) < listee) rel.tuples.emplace_back(a, b);
-                inst.relations.push_back(rel);
-                inst.constraints.push_back({x, y, static_cast<int>(inst.relations.size()) - 1});
+                const bool permis = k % 2 == 0;
+                const double listee = permis ? 1 - serre : serre;
+                contraindre(inst, rng, x, y, permis, [&](double u) { return u < listee; });
             }
         const std::string texte = inst.toText();
         std::string uns;
@@ -285,18 +294,10 @@ TEST_F(VariantsTest, BitSetsFollowThePositionsThroughTheSearch) {
             for (int y = x + 1; y < n; ++y) {
                 const int dx = inst.varDom[x], dy = inst.varDom[y];
                 if (inst.domains[dx].size() * inst.domains[dy].size() > 65535 || uni(0, 99) < 50) continue;
-                Instance::Relation rel;
-                rel.allowed = uni(0, 1) == 1;
-                rel.d0 = dx;
-                rel.d1 = dy;
+                const bool permisListes = uni(0, 1) == 1;
                 // Looser between small domains, tighter between large ones.
                 const double permis = 0.28 + 0.03 * (k % 8) - 0.25 * (tailles[dx] + tailles[dy]) / 600.0;
-                for (int a : inst.domains[dx])
-                    for (int b : inst.domains[dy])
-                        if ((std::uniform_real_distribution<double>(0, 1)(rng) < permis) == rel.allowed)
-                            rel.tuples.emplace_back(a, b);
-                inst.relations.push_back(rel);
-                inst.constraints.push_back({x, y, static_cast<int>(inst.relations.size()) - 1});
+                contraindre(inst, rng, x, y, permisListes, [&](double u) { return (u < permis) == permisListes; });
             }
         Network net;
         parseCSP(inst.toText(), "current.txt", net);
