@@ -91,19 +91,32 @@ struct Lecteur {
     // a '\0' (neither blank nor digit), which stops both scans.
     int number(const char* what) {
         const char* p = texte.data() + pos;
-        while (blanc(*p)) ++p;
-        const bool negatif = *p == '-';
-        const char* const chiffres = p + negatif;
+        const int n = numberAt(p, what);
+        pos = static_cast<size_t>(p - texte.data());
+        return n;
+    }
+
+    // The same from p, which moves past the number: a loop that keeps p in
+    // a register reads its numbers through this.
+    int numberAt(const char*& p, const char* what) {
+        const char* q = p;
+        while (blanc(*q)) ++q;
+        const bool negatif = *q == '-';
+        const char* const chiffres = q + negatif;
         std::uint64_t v = 0;
-        for (p = chiffres; static_cast<unsigned char>(*p - '0') < 10; ++p) v = v * 10 + static_cast<unsigned>(*p - '0');
-        const long chiffresLus = p - chiffres;
+        for (q = chiffres; static_cast<unsigned char>(*q - '0') < 10; ++q) v = v * 10 + static_cast<unsigned>(*q - '0');
+        const long chiffresLus = q - chiffres;
         const long long n = negatif ? -static_cast<long long>(v) : static_cast<long long>(v);
-        if (chiffresLus > 0 && chiffresLus <= 10 && (blanc(*p) || p == texte.data() + texte.size()) &&
+        // A '\0' ends the number only at the end of the text.
+        if (chiffresLus > 0 && chiffresLus <= 10 && (blanc(*q) || (*q == '\0' && q == texte.data() + texte.size())) &&
             n >= INT32_MIN && n <= INT32_MAX) {
-            pos = static_cast<size_t>(p - texte.data());
+            p = q;
             return static_cast<int>(n);
         }
-        return nombreComplet(what);
+        pos = static_cast<size_t>(p - texte.data());
+        const int r = nombreComplet(what);
+        p = texte.data() + pos;
+        return r;
     }
 
     int nombreComplet(const char* what) {
@@ -180,6 +193,23 @@ inline int premierIndice(const IndexValeurs& idx, int valeur) {
     auto it = std::lower_bound(idx.paires.begin(), idx.paires.end(), valeur, [](auto& e, int v) { return e.first < v; });
     return (it != idx.paires.end() && it->first == valeur) ? it->second : -1;
 }
+
+// premierIndice with a direct table's bounds held by value, so that a loop
+// storing bytes (which may alias anything) does not reload them.
+struct Recherche {
+    const IndexValeurs& idx;
+    const int* table;
+    long long base;
+    std::uint64_t largeur;
+
+    explicit Recherche(const IndexValeurs& i)
+        : idx(i), table(i.table.data()), base(i.base), largeur(i.table.size()) {}
+    int operator()(int valeur) const {
+        if (largeur == 0) return premierIndice(idx, valeur);
+        const std::uint64_t k = static_cast<std::uint64_t>(valeur - base);
+        return k < largeur ? table[k] : -1;
+    }
+};
 
 void lireDomaines(Lecteur& in, Network& net) {
     in.bloc = "domains";
@@ -259,21 +289,34 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         matrice = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(produit), 0);
         std::vector<std::uint8_t>& listee = *matrice;
         rel.tuples.clear();
-        if (!interdits) rel.tuples.reserve(static_cast<size_t>(n) * 2);
         size_t distincts = 0;  // cells listed, each counted once
-        for (int t = 0; t < n; ++t) {
-            int ab[2];
-            for (int k = 0; k < 2; ++k) {
-                const int v = in.number("a tuple value");
-                ab[k] = premierIndice(k == 0 ? i0 : i1, v);
-                if (ab[k] < 0)
-                    in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) + " is not in domain " +
-                            std::to_string(rel.domaines[k]));
-                if (!interdits) rel.tuples.push_back(v);
+        {
+            // The text position, the cells and the lookups in locals: the
+            // byte stores below would otherwise reload them at each tuple.
+            const Recherche cherche[2] = {Recherche(i0), Recherche(i1)};
+            std::uint8_t* const marques = listee.data();
+            const size_t colonnes = static_cast<size_t>(d1.size);
+            int* sortie = nullptr;
+            if (!interdits) {
+                rel.tuples.resize(static_cast<size_t>(n) * 2);
+                sortie = rel.tuples.data();
             }
-            std::uint8_t& cellule = listee[static_cast<size_t>(ab[0]) * d1.size + ab[1]];
-            distincts += cellule ^ 1u;
-            cellule = 1;
+            const char* p = in.texte.data() + in.pos;
+            for (int t = 0; t < n; ++t) {
+                int ab[2];
+                for (int k = 0; k < 2; ++k) {
+                    const int v = in.numberAt(p, "a tuple value");
+                    ab[k] = cherche[k](v);
+                    if (ab[k] < 0)
+                        in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) + " is not in domain " +
+                                std::to_string(rel.domaines[k]));
+                    if (sortie) *sortie++ = v;
+                }
+                std::uint8_t& cellule = marques[static_cast<size_t>(ab[0]) * colonnes + static_cast<size_t>(ab[1])];
+                distincts += cellule ^ 1u;
+                cellule = 1;
+            }
+            in.pos = static_cast<size_t>(p - in.texte.data());
         }
         rel.typeRel = false;
         if (!interdits) {

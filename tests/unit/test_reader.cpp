@@ -167,6 +167,9 @@ TEST(Reader, RecordNumbersAndLayoutCarryNoMeaning) {
         // Blank lines, tabs, CRLF and record numbers that are not places.
         "?\r\n\n2\n\n7 3 1 2 3\n\t-4 2 5 9\n3\n40 0\n41 0\n42 1\n2\n9 1 2 0 0 3 1 1 2 2 3 3\n"
         "8 0 2 0 1 1 3 9\n2\n2 0 1 0\n2 1 2 1\n trailing words are never read",
+        // Tuple values with a sign or more than ten digits, between plain ones.
+        "?\n2\n0 3 1 2 3\n1 2 5 9\n3\n0 0\n1 0\n2 1\n2\n0 1 2 0 0 3 1 +1 2 000000000002 3 3\n"
+        "1 0 2 0 1 1 +3 0000000000009\n2\n2 0 1 0\n2 1 2 1",
     };
     for (const auto& v : variantes) {
         Network net = lire(v);
@@ -311,6 +314,7 @@ TEST(Reader, RefusesMalformedFiles) {
         {variables + "1\n0 1 2 0 2 0\n", "relations block, record 0: domain 2 is not a place of the domains block"},
         {variables + "1\n0 1 2 0 0 1 0 5\n", "relations block, record 0: tuple 0: value 5 is not in domain 0"},
         {variables + "1\n0 1 2 0 0 -2\n", "relations block, record 0: tuple count -2 is negative"},
+        {variables + "1\n0 1 2 0 0 2 0 1 x 0\n", "relations block, record 0: 'x' is not a number (expected a tuple value)"},
         {variables + "1\n0 1 2 0 0 2 0 0\n", "relations block, record 0: file ends early"},
         {"?\n1\n0 300 " + [] {
              std::string v;
