@@ -119,6 +119,26 @@ struct Lecteur {
         return r;
     }
 
+    // A token as the messages quote it: control bytes written \xHH, and
+    // only its start when it is long.
+    static std::string citer(std::string_view tok) {
+        constexpr size_t MONTRES = 40;
+        std::string c = "'";
+        for (const char ch : tok.substr(0, MONTRES)) {
+            const auto u = static_cast<unsigned char>(ch);
+            if (u >= 0x20 && u != 0x7F) {
+                c += ch;
+                continue;
+            }
+            const char hex[] = "0123456789abcdef";
+            c += "\\x";
+            c += hex[u >> 4];
+            c += hex[u & 15];
+        }
+        if (tok.size() > MONTRES) c += "...";
+        return c + "'";
+    }
+
     int nombreComplet(const char* what) {
         std::string_view tok = word(what);
         std::string_view digits = tok;
@@ -127,9 +147,9 @@ struct Lecteur {
         auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
         if (digits.empty() || (tok[0] == '+' && digits[0] == '-') || ec == std::errc::invalid_argument ||
             end != digits.data() + digits.size())
-            fail("'" + std::string(tok) + "' is not a number (expected " + what + ")");
+            fail(citer(tok) + " is not a number (expected " + what + ")");
         if (ec == std::errc::result_out_of_range || v < INT32_MIN || v > INT32_MAX)
-            fail("'" + std::string(tok) + "' does not fit in 32 bits (" + what + ")");
+            fail(citer(tok) + " does not fit in 32 bits (" + what + ")");
         return static_cast<int>(v);
     }
 

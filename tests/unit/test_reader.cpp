@@ -315,6 +315,11 @@ TEST(Reader, RefusesMalformedFiles) {
         {variables + "1\n0 1 2 0 0 1 0 5\n", "relations block, record 0: tuple 0: value 5 is not in domain 0"},
         {variables + "1\n0 1 2 0 0 -2\n", "relations block, record 0: tuple count -2 is negative"},
         {variables + "1\n0 1 2 0 0 2 0 1 x 0\n", "relations block, record 0: 'x' is not a number (expected a tuple value)"},
+        // Control bytes are shown escaped, and a long token by its start.
+        {variables + std::string("1\n0 1 2 0 0 2 0 1\0 1 0\n", 23),
+         "relations block, record 0: '1\\x00' is not a number (expected a tuple value)"},
+        {variables + "1\n0 1 2 0 0 2 0 1 1\x7f\x01 0\n", "'1\\x7f\\x01' is not a number"},
+        {"?\n1\n0 2 0 " + std::string(100, '9') + "\n", "domains block, record 0: '" + std::string(40, '9') + "...' does not fit in 32 bits"},
         {variables + "1\n0 1 2 0 0 2 0 0\n", "relations block, record 0: file ends early"},
         {"?\n1\n0 300 " + [] {
              std::string v;
