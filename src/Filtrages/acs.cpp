@@ -145,11 +145,40 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
     return true;
 }
 
-// Takes the values of `sans`, a bit set over d's value indexes within its
-// current domain, out of d as the value-by-value scan does: the value at the
+// Takes the values of `sans` (W words over the value indexes) out of the
+// first n entries of val as the value-by-value scan does: the value at the
 // smallest position changes places with the last one, the domain shrinks by
-// one, and so on.  `places` follows the positions of the values still to go,
-// so the smallest is one bit search.
+// one, and so on.  `places` (P words) follows the positions of the values
+// still to go, so the smallest is one bit search; one word does when the
+// domain has at most 64 values left.
+template <int P, int W>
+[[gnu::always_inline]] inline void oterParPlaces(int* val, Ushort* pos, int& n, const std::uint64_t (&sans)[W]) {
+    std::uint64_t places[P] = {};
+    for (int w = 0; w < W; ++w)
+        for (std::uint64_t x = sans[w]; x; x &= x - 1) {
+            const int p = pos[w * 64 + std::countr_zero(x)];
+            places[P == 1 ? 0 : p >> 6] |= std::uint64_t{1} << (p & 63);
+        }
+    for (int w = 0; w < P; ++w)
+        while (places[w]) {
+            const int p = w * 64 + std::countr_zero(places[w]);
+            const int der = --n;
+            const int a = val[p], b = val[der];
+            val[p] = b;
+            val[der] = a;
+            pos[b] = static_cast<Ushort>(p);
+            pos[a] = static_cast<Ushort>(der);
+            // The last value, if it is to go too, now stands at p.
+            const int motDer = P == 1 ? 0 : der >> 6;
+            const std::uint64_t aussi = (places[motDer] >> (der & 63)) & 1;
+            places[motDer] &= ~(aussi << (der & 63));
+            places[w] &= ~((aussi ^ 1) << (p & 63));
+        }
+}
+
+// Takes the values of `sans`, a bit set over d's value indexes within its
+// current domain, out of d in the scan's order (oterParPlaces), with a
+// shortcut for the common case of a single value.
 template <int W>
 [[gnu::always_inline]] inline void oterDansLOrdre(DOMAINE& d, const std::uint64_t (&sans)[W]) {
     int* val = d.ind_val_rest.data();
@@ -173,28 +202,11 @@ template <int W>
         val[der] = a;
         pos[b] = static_cast<Ushort>(p);
         pos[a] = static_cast<Ushort>(der);
+    } else if (W == 1 || n <= 64) {
+        oterParPlaces<1>(val, pos, n, sans);
+    } else {
+        oterParPlaces<W>(val, pos, n, sans);
     }
-    std::uint64_t places[W] = {};
-    if (!seul)
-        for (int w = 0; w < W; ++w)
-            for (std::uint64_t x = sans[w]; x; x &= x - 1) {
-                const int p = pos[w * 64 + std::countr_zero(x)];
-                places[p >> 6] |= std::uint64_t{1} << (p & 63);
-            }
-    for (int w = 0; w < W; ++w)
-        while (places[w]) {
-            const int p = w * 64 + std::countr_zero(places[w]);
-            const int der = --n;
-            const int a = val[p], b = val[der];
-            val[p] = b;
-            val[der] = a;
-            pos[b] = static_cast<Ushort>(p);
-            pos[a] = static_cast<Ushort>(der);
-            // The last value, if it is to go too, now stands at p.
-            const std::uint64_t aussi = (places[der >> 6] >> (der & 63)) & 1;
-            places[der >> 6] &= ~(aussi << (der & 63));
-            places[w] &= ~((aussi ^ 1) << (p & 63));
-        }
     d.nbvalC = n;
     std::uint64_t* bits = d.bits.locaux();
     for (int w = 0; w < W; ++w) bits[w] &= ~sans[w];
