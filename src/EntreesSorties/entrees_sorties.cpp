@@ -106,12 +106,14 @@ struct Lecteur {
         std::uint64_t v = 0;
         for (q = chiffres; static_cast<unsigned char>(*q - '0') < 10; ++q) v = v * 10 + static_cast<unsigned>(*q - '0');
         const long chiffresLus = q - chiffres;
-        const long long n = negatif ? -static_cast<long long>(v) : static_cast<long long>(v);
-        // A '\0' ends the number only at the end of the text.
-        if (chiffresLus > 0 && chiffresLus <= 10 && (blanc(*q) || (*q == '\0' && q == texte.data() + texte.size())) &&
-            n >= INT32_MIN && n <= INT32_MAX) {
-            p = q;
-            return static_cast<int>(n);
+        // A '\0' ends the number only at the end of the text.  Up to ten
+        // digits, v is exact and its negation fits.
+        if (chiffresLus > 0 && chiffresLus <= 10 && (blanc(*q) || (*q == '\0' && q == texte.data() + texte.size()))) {
+            const long long n = negatif ? -static_cast<long long>(v) : static_cast<long long>(v);
+            if (n >= INT32_MIN && n <= INT32_MAX) {
+                p = q;
+                return static_cast<int>(n);
+            }
         }
         pos = static_cast<size_t>(p - texte.data());
         const int r = nombreComplet(what);

@@ -304,6 +304,9 @@ TEST(Reader, RefusesMalformedFiles) {
         {"?\n1\n0 2 0 1e\n", "domains block, record 0: '1e' is not a number"},
         {"?\n1\n0 2 0 +-1\n", "'+-1' is not a number"},
         {"?\n1\n0 2 0 99999999999\n", "'99999999999' does not fit in 32 bits"},
+        // Digits beyond what 64 bits hold, and one that is -2^63 exactly.
+        {"?\n1\n0 2 0 -9223372036854775808\n", "'-9223372036854775808' does not fit in 32 bits"},
+        {"?\n1\n0 2 0 -" + std::string(30, '9') + "\n", "does not fit in 32 bits"},
         {"?\n-1\n", "domains block, count: domain count -1 is negative"},
         {"?\n65536\n", "domain count 65536 is above 65535"},
         {"?\n1\n0 70000\n", "domains block, record 0: value count 70000 is above 65535"},
