@@ -207,17 +207,9 @@ IndexValeurs indexer(const DOMAIN& d) {
     return idx;
 }
 
-inline int premierIndice(const IndexValeurs& idx, int valeur) {
-    if (!idx.table.empty()) {
-        const long long k = valeur - idx.base;
-        return k >= 0 && k < static_cast<long long>(idx.table.size()) ? idx.table[static_cast<size_t>(k)] : -1;
-    }
-    auto it = std::lower_bound(idx.paires.begin(), idx.paires.end(), valeur, [](auto& e, int v) { return e.first < v; });
-    return (it != idx.paires.end() && it->first == valeur) ? it->second : -1;
-}
-
-// premierIndice with a direct table's bounds held by value, so that a loop
-// storing bytes (which may alias anything) does not reload them.
+// The first value index of a value in a declared domain, -1 if none.  The
+// direct table's bounds are held by value, so that a loop storing bytes
+// (which may alias anything) does not reload them.
 struct Recherche {
     const IndexValeurs& idx;
     const int* table;
@@ -227,11 +219,20 @@ struct Recherche {
     explicit Recherche(const IndexValeurs& i)
         : idx(i), table(i.table.data()), base(i.base), largeur(i.table.size()) {}
     int operator()(int valeur) const {
-        if (largeur == 0) return premierIndice(idx, valeur);
+        if (largeur == 0) return parPaires(valeur);
         const std::uint64_t k = static_cast<std::uint64_t>(valeur - base);
         return k < largeur ? table[k] : -1;
     }
+
+private:
+    int parPaires(int valeur) const {
+        auto it = std::lower_bound(idx.paires.begin(), idx.paires.end(), valeur,
+                                   [](auto& e, int v) { return e.first < v; });
+        return (it != idx.paires.end() && it->first == valeur) ? it->second : -1;
+    }
 };
+
+inline int premierIndice(const IndexValeurs& idx, int valeur) { return Recherche(idx)(valeur); }
 
 void lireDomaines(Lecteur& in, Network& net) {
     in.bloc = "domains";
