@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <string_view>
 
 #include "Convertisseur/transfo.h"
@@ -733,8 +734,10 @@ void parseCSP(const std::string& texte, const std::string& nom, Network& net) { 
 
 namespace {
 
-// A whole file in memory, with a '\0' after it: the pages are taken from the
-// system in one call and filled by read(2), without a pass to clear them.
+// A whole file in memory, with a '\0' after it: mapped with its pages when
+// its size leaves room for the '\0' in its last page (most sizes), else
+// read by read(2) into pages taken from the system in one call.  Either way
+// nothing is cleared or copied twice.
 class Contenu {
 public:
     ~Contenu() { rendrePages(pages_); }
@@ -747,6 +750,13 @@ public:
         bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
         if (ok) {
             taille_ = static_cast<size_t>(st.st_size) + 1;
+            garde_.emplace(nom);
+            pages_ = projeterFichier(fd, taille_ - 1);
+            if (pages_.debut) {
+                close(fd);
+                return true;
+            }
+            garde_.reset();
             pages_ = prendrePages(taille_);
             ok = pages_.debut != nullptr;
         }
@@ -766,6 +776,7 @@ public:
     std::string_view texte() const { return {pages_.debut, taille_ - 1}; }
 
 private:
+    std::optional<GardeProjection> garde_;  // while the file is mapped: it may be cut short under us
     Pages pages_;
     size_t taille_ = 0;
 };
