@@ -392,14 +392,14 @@ int extractCore(Muc& muc) {
     }
 }
 
-// After an interruption: the instance of the dichotomy back in "current.txt"
-// when a probe stands there.  Signals are held off meanwhile.
-static void restoreAfterInterruption(Muc& muc) {
+// After an error or an interruption: the instance of the dichotomy back in
+// "current.txt" when a probe stands there, so that the file the user gave
+// is never left holding a probe (which a second run would take for the
+// instance, and "backCur" with it).  Signals are held off meanwhile.
+static void restoreIfProbeStands(Muc& muc) {
     if (!muc.probeStands) return;
-    sigset_t held, previous;
-    sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
+    const sigset_t held = stoppingSignals();
+    sigset_t previous;
     sigprocmask(SIG_BLOCK, &held, &previous);
     if (copyFile("backCur", "current.txt")) muc.probeStands = false;
     sigprocmask(SIG_SETMASK, &previous, nullptr);
@@ -413,10 +413,11 @@ int mucMain(clock_t timeLimit) {
     try {
         return extractCore(muc);
     } catch (const MucStop& stop) {
-        if (interruption()) restoreAfterInterruption(muc);
+        restoreIfProbeStands(muc);
         std::fputs(stop.message.c_str(), stderr);
         return stop.status;
     } catch (const std::bad_alloc&) {
+        restoreIfProbeStands(muc);
         std::puts("Out of memory");
         return 1;
     }

@@ -89,7 +89,7 @@ int extractCore(Muc& muc);
 
 // The program: runs the extraction in the working directory and returns
 // the exit status, after printing the message of an error or time-out.
-// SIGINT and SIGTERM end it with status 128 + the signal once the solver
-// run in progress has stopped, with "current.txt" restored when it held a
-// probe.
+// SIGINT, SIGTERM, SIGHUP and SIGQUIT end it with status 128 + the signal
+// once the solver run in progress has stopped.  Whatever ends it,
+// "current.txt" is restored when it held a probe.
 int mucMain(clock_t timeLimit = DEFAULT_TIME_LIMIT);

@@ -14,6 +14,10 @@ namespace {
 volatile sig_atomic_t caught = 0;     // the signal caught, 0 when none
 volatile sig_atomic_t childGroup = 0; // process group of the running command, 0 when none
 
+// The signals that stop the extractor: ^C, kill, ^\ and the end of the
+// terminal or of the ssh session.
+constexpr int ARRETS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
 void onInterruption(int signo) {
     const int saved = errno;
     if (caught == 0) caught = signo;
@@ -32,8 +36,7 @@ void pause(long ms) {
     setpgid(0, 0);
     struct sigaction dfl = {};
     dfl.sa_handler = SIG_DFL;
-    sigaction(SIGINT, &dfl, nullptr);
-    sigaction(SIGTERM, &dfl, nullptr);
+    for (const int signo : ARRETS) sigaction(signo, &dfl, nullptr);
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -63,12 +66,16 @@ int waitStopped(pid_t pid, int graceMs) {
 void catchInterruptions() {
     struct sigaction sa = {};
     sa.sa_handler = onInterruption;
-    sigemptyset(&sa.sa_mask);
-    sigaddset(&sa.sa_mask, SIGINT);
-    sigaddset(&sa.sa_mask, SIGTERM);
+    sa.sa_mask = stoppingSignals();
     sa.sa_flags = 0;  // no restart: a wait in progress returns at once
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    for (const int signo : ARRETS) sigaction(signo, &sa, nullptr);
+}
+
+sigset_t stoppingSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signo : ARRETS) sigaddset(&set, signo);
+    return set;
 }
 
 int interruption() { return caught; }

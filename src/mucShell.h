@@ -1,12 +1,18 @@
 // Shell commands of the core extractor, and what an interruption does to them.
 //
 // Each command runs as "/bin/sh -c COMMAND" in a child process of its own
-// process group.  SIGINT and SIGTERM, once caught, are passed on to that
-// group; the extractor notices them when the command is over and stops.
+// process group.  SIGINT, SIGTERM, SIGHUP and SIGQUIT, once caught, are
+// passed on to that group; the extractor notices them when the command is
+// over and stops.
 #pragma once
 
-// Installs the handlers of SIGINT and SIGTERM.
+#include <signal.h>
+
+// Installs the handlers of SIGINT, SIGTERM, SIGHUP and SIGQUIT.
 void catchInterruptions();
+
+// Those four signals, as a set (to hold them off).
+sigset_t stoppingSignals();
 
 // The signal caught so far, 0 when none.
 int interruption();

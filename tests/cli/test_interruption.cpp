@@ -64,6 +64,8 @@ TEST(MucInterruption, RestoresTheInstanceAndStopsTheSolver) {
         {{SIGINT, 130}, false},
         {{SIGTERM, 143}, false},
         {{SIGTERM, 143}, true},  // the solver ignores it: killed after a grace delay
+        {{SIGHUP, 129}, false},  // the terminal or the ssh session closed
+        {{SIGQUIT, 131}, false},
     };
     for (const Case& c : cases) {
         const std::string what = "signal " + std::to_string(c.sig.signo) + (c.stubborn ? ", stubborn solver" : "");
@@ -116,6 +118,9 @@ TEST(WrapperInterruption, LeavesNoScratchDirectoryAndNoProcess) {
         {"muc-extract", {SIGTERM, 143}},
         {"mac-solve", {SIGINT, 130}},
         {"mac-solve", {SIGTERM, 143}},
+        {"muc-extract", {SIGHUP, 129}},
+        {"muc-extract", {SIGQUIT, 131}},
+        {"mac-solve", {SIGHUP, 129}},
     };
     for (const Case& c : cases) {
         const std::string what = std::string(c.wrapper) + ", signal " + std::to_string(c.sig.signo);

@@ -99,6 +99,31 @@ TEST(MucCli, SolverFailuresStopTheRunAndKeepTheInstance) {
     }
 }
 
+// An error while a probe stands in "current.txt" (here the weight file
+// can't be written, before the first probe or between two) puts the
+// instance back: a second run must not take the probe for it.
+TEST(MucCli, ErrorsDuringADichotomyKeepTheInstance) {
+    struct Case {
+        const char* what;
+        bool weightDirectory;  // "weight" a directory from the start
+        std::string script;    // the solver
+    };
+    const std::vector<Case> cases = {
+        {"weight file a directory", true, "exit 10"},
+        {"weight file made a directory by the first probe", false, "rm -f weight; mkdir weight; exit 10"},
+    };
+    for (const Case& c : cases) {
+        MucLayout layout;
+        layout.scriptSolver(c.script);
+        if (c.weightDirectory) fs::create_directories(layout.work + "/weight");
+        const std::string instance = oddCycle(5).toText();
+        RunResult r = layout.run(instance);
+        EXPECT_EQ(r.status, 255) << c.what;
+        EXPECT_EQ(r.err, "Can't create 'weight' file.\n") << c.what;
+        EXPECT_EQ(layout.current(), instance) << c.what;
+    }
+}
+
 TEST(MucCli, FormatErrorsEndWith255) {
     MucLayout layout;
     RunResult r = layout.run("?\n2\n0 1 0\n");
