@@ -152,10 +152,15 @@ void walkHead(std::FILE* in, std::FILE* out, const HeadErrors& errors) {
     }
 }
 
+// The format's counts are at most this: a larger constraint count is no
+// instance, and would have the extractor write a weight file of billions
+// of numbers before the solver refuses the first probe.
+constexpr int MAX_CTR_COUNT = 65535;
+
 // Reads the constraint count line, copying it to `out` unless it is null.
 int readCtrCount(std::FILE* in, std::FILE* out, const HeadErrors& errors) {
     int count = 0;
-    if (!readCountLine(in, out, count)) fail(errors.ctrCount);
+    if (!readCountLine(in, out, count) || count > MAX_CTR_COUNT) fail(errors.ctrCount);
     return count;
 }
 

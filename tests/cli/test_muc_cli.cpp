@@ -129,6 +129,11 @@ TEST(MucCli, FormatErrorsEndWith255) {
     RunResult r = layout.run("?\n2\n0 1 0\n");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.err, "Internal error #4 (b)\n");
+    // A constraint count beyond the format's 65535, before any weight is written.
+    r = layout.run("?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 0 2 0 0 0\n100000000\n2 0 1 0\n2 0 1 0\n");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.err, "Internal error #4 (c)\n");
+    EXPECT_FALSE(fileExists(layout.work + "/weight"));
     fs::remove(layout.work + "/current.txt");
     r = runProgram(layout.work, MUC_PATH);
     EXPECT_EQ(r.status, 255);
