@@ -472,15 +472,16 @@ namespace {
 // than by one fprintf per number.  Closes the file when it goes.
 struct Texte {
     std::FILE* f;
+    const char* nom;  // the file's name, for the message of a failed write
     std::string tampon;
+    bool ok = true;   // every write so far went through
 
-    explicit Texte(std::FILE* fichier) : f(fichier) { tampon.reserve(1 << 16); }
+    Texte(std::FILE* fichier, const char* n) : f(fichier), nom(n) { tampon.reserve(1 << 16); }
     ~Texte() {
-        vider();
-        std::fclose(f);
+        if (f) std::fclose(f);
     }
     void vider() {
-        std::fwrite(tampon.data(), 1, tampon.size(), f);
+        ok &= std::fwrite(tampon.data(), 1, tampon.size(), f) == tampon.size();
         tampon.clear();
     }
     // n, then c.
@@ -491,6 +492,14 @@ struct Texte {
         tampon.push_back(c);
         if (tampon.size() >= (1 << 16) - 16) vider();
     }
+    // Writes what is left and closes the file; a write that did not go
+    // through (a full disk) ends the run as a failure, never as a verdict.
+    void fermer() {
+        vider();
+        ok &= std::fclose(f) == 0;
+        f = nullptr;
+        if (!ok) echec(("Can't write '" + std::string(nom) + "' file.\n").c_str());
+    }
 };
 
 }  // namespace
@@ -500,7 +509,7 @@ struct Texte {
 static std::vector<int> sauverPoids(const Network& net, const SearchState& s) {
     std::FILE* f = std::fopen("weight", "w+");
     if (!f) echec("Can't create 'weight' file.\n");
-    Texte texte(f);
+    Texte texte(f, "weight");
     std::vector<int> inc(net.nb_var, 0);
     for (int i = 0; i < net.nb_var; ++i) {
         std::int64_t somme = 0;
@@ -511,6 +520,7 @@ static std::vector<int> sauverPoids(const Network& net, const SearchState& s) {
         }
         if (!s.voisins_lus[i].empty()) inc[i] = static_cast<int>(somme / static_cast<std::int64_t>(s.voisins_lus[i].size()));
     }
+    texte.fermer();
     return inc;
 }
 
@@ -519,10 +529,10 @@ static std::vector<int> sauverPoids(const Network& net, const SearchState& s) {
 static void sauverActivite(const Network& net, const SearchState& s, const std::vector<int>& inc) {
     std::FILE* fa = std::fopen("activity", "w+");
     if (!fa) echec("Can't create 'activity' file.\n");
-    Texte act(fa);
+    Texte act(fa, "activity");
     std::FILE* fp = std::fopen("weightCons", "w+");
     if (!fp) echec("Can't create 'weightCons' file.\n");
-    Texte poids(fp);
+    Texte poids(fp, "weightCons");
     act.nombre(s.nbActive, '\n');
     poids.nombre(s.nbActive, '\n');
     for (int c = 0; c < net.nb_ctr; ++c) {
@@ -532,6 +542,8 @@ static void sauverActivite(const Network& net, const SearchState& s, const std::
         act.nombre(c, ' ');
         poids.nombre(static_cast<std::int32_t>(static_cast<std::uint32_t>(produit)), ' ');
     }
+    act.fermer();
+    poids.fermer();
 }
 
 void preparerRun(Network& net, SearchState& s) {

@@ -237,6 +237,45 @@ TEST(MacFailureTest, OutputFilesThatCannotBeCreated) {
     }
 }
 
+// Files that open but whose writes do not go through (a full disk): the
+// run fails with status 255, never a verdict.  "weight" meets a file size
+// limit (SIGXFSZ ignored, so the write fails with EFBIG); "activity" and
+// "weightCons" are /dev/full.
+TEST(MacFailureTest, WritesThatDoNotGoThroughAreFailures) {
+    struct Case {
+        const char* name;          // the file whose writes fail
+        const char* instance;
+        std::string weight;
+    };
+    // 100 constraints on a path of 101 variables: 200 weights of 11 bytes.
+    std::ostringstream chemin;
+    chemin << "?\n1\n0 2 0 1\n101\n";
+    for (int v = 0; v < 101; ++v) chemin << v << " 0\n";
+    chemin << "1\n0 1 2 0 0 2 0 0 1 1\n100\n";
+    for (int v = 0; v < 100; ++v) chemin << "2 " << v << " " << v + 1 << " 0\n";
+    const std::string cheminTexte = chemin.str();
+    const std::vector<Case> cases = {
+        {"weight", cheminTexte.c_str(), repeter("1000000000 ", 200)},
+        {"activity", PAIRE, "2 3 "},
+        {"weightCons", PAIRE, "2 3 "},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFile(dir / "current.txt", c.instance);
+        writeFile(dir / "weight", c.weight);
+        std::string commande = "exec " + MAC;
+        if (std::string(c.name) == "weight") {
+            commande = "trap '' XFSZ; ulimit -f 1; " + commande;  // 512 or 1024 bytes, below 2200
+        } else {
+            if (!fileExists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+            std::filesystem::create_symlink("/dev/full", dir / c.name);
+        }
+        RunResult r = runProgram(dir.path, "/bin/sh", {"-c", commande});
+        EXPECT_EQ(r.status, 255) << c.name << ": " << r.err;
+        EXPECT_EQ(r.err, "Can't write '" + std::string(c.name) + "' file.\n") << c.name;
+    }
+}
+
 TEST(MacFailureTest, WeightFileThatCannotBeRewritten) {
     // A weight file that can be read but not opened for writing: read-only
     // for an ordinary user; for root, a read-only kernel table of numbers.
