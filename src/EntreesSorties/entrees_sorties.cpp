@@ -792,9 +792,12 @@ static bool nomXML(const std::string& nom) {
 bool lireFichier(const char* nom, std::string& texte) {
     std::FILE* f = std::fopen(nom, "rb");
     if (!f) return false;
-    // One read of the size the file has now, then whatever follows (a file
-    // that grows meanwhile, or one whose size can't be told).
-    if (std::fseek(f, 0, SEEK_END) == 0) {
+    // One read of the size a regular file has now, then whatever follows (a
+    // file that grows meanwhile, or one whose size can't be told).  What
+    // fseek and ftell say of anything else (a directory: LONG_MAX) is no size.
+    struct stat st {};
+    const bool reguliere = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+    if (reguliere && std::fseek(f, 0, SEEK_END) == 0) {
         const long taille = std::ftell(f);
         std::rewind(f);
         if (taille > 0) {
@@ -808,8 +811,9 @@ bool lireFichier(const char* nom, std::string& texte) {
     char buf[1 << 16];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) texte.append(buf, n);
+    const bool lu = !std::ferror(f);  // a directory fails here (EISDIR)
     std::fclose(f);
-    return true;
+    return lu;
 }
 
 void writeCSP(const char* nomFic, const Network& net) {

@@ -178,11 +178,15 @@ TEST(MacFailureTest, WeightFileErrors) {
 }
 
 TEST(MacFailureTest, MissingFiles) {
-    {
+    // No current.txt, or a directory of that name (which opens, but holds no
+    // file to read).
+    for (const bool repertoire : {false, true}) {
         TempDir dir;
+        if (repertoire) std::filesystem::create_directory(dir / "current.txt");
+        writeFile(dir / "weight", "1 ");
         RunResult r = runProgram(dir.path, MAC);
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out, "File *current.txt* does not exist\n");
+        EXPECT_EQ(r.status, 1) << repertoire << ": " << r.err;
+        EXPECT_EQ(r.out, "File *current.txt* does not exist\n") << repertoire;
     }
     MacRun run(PAIRE, nullptr);
     EXPECT_EQ(run.r.status, 255);
