@@ -277,12 +277,32 @@ void lireVariables(Lecteur& in, Network& net) {
     }
 }
 
+// Past this many bytes of matrices, the matrix of a list of allowed tuples
+// is built only when a constraint uses its relation (matriceDesTuples, from
+// its tuples): a file of many large relations that no constraint uses then
+// costs no more than its tuples.  Below, the matrix is marked as the tuples
+// are read, in the same pass.
+constexpr size_t BUDGET_MATRICES = size_t{256} << 20;
+
+// The matrix of a relation of allowed tuples, rows the values of its first
+// position: a cell is allowed when its two value indexes are each the first
+// of their value and the pair of values is listed.
+std::shared_ptr<std::vector<std::uint8_t>> matriceDesTuples(const Network& net, const TUPLES& rel,
+                                                            const std::vector<IndexValeurs>& index) {
+    const DOMAIN &d0 = net.domD[rel.domaines[0]], &d1 = net.domD[rel.domaines[1]];
+    auto matrice = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(d0.size) * d1.size, 0);
+    const Recherche cherche[2] = {Recherche(index[rel.domaines[0]]), Recherche(index[rel.domaines[1]])};
+    for (size_t t = 0; t < rel.nb_tuples; ++t)
+        (*matrice)[static_cast<size_t>(cherche[0](rel.tuple(t)[0])) * d1.size + cherche[1](rel.tuple(t)[1])] = 1;
+    return matrice;
+}
+
 // The relations block.  tabTuples gets each relation's arity, domains and
 // allowed tuples: those listed, or for a list of forbidden tuples the product
 // of the two domains in order less the listed ones (as ajouter does).
-// cellules[2 * i] gets relation i's matrix, rows the values of its first
-// position: a cell is allowed when its two value indexes are each the first
-// of their value and it is listed as allowed, or not listed as forbidden.
+// cellules[2 * i] gets relation i's matrix (matriceDesTuples), except for a
+// list of allowed tuples read past BUDGET_MATRICES: that one is left to
+// construireMatrices.
 void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules,
                    const std::vector<IndexValeurs>& index) {
     in.bloc = "relations";
@@ -291,6 +311,8 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
     net.tabTuples.resize(R);
     cellules.assign(2 * static_cast<size_t>(R), nullptr);
     std::vector<int> premier1;  // per value index of the second domain: the first index of its value
+    size_t octets = 0;                  // bytes of the matrices built so far
+    std::vector<std::uint8_t> brouillon;  // the cells marked for a matrix left for later, thrown away
     for (int i = 0; i < R; ++i) {
         in.record = i;
         in.number("relation number");
@@ -309,16 +331,23 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         if (produit > MAX_COUNT)
             in.fail("product of the domain sizes " + std::to_string(produit) + " is above 65535");
         const int n = in.count("tuple count");
-        auto& matrice = cellules[2 * static_cast<size_t>(i)];
-        matrice = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(produit), 0);
-        std::vector<std::uint8_t>& listee = *matrice;
+        std::uint8_t* listee;  // the cells, marked as the tuples are read
+        if (!interdits && octets + static_cast<size_t>(produit) > BUDGET_MATRICES) {
+            if (brouillon.size() < static_cast<size_t>(produit)) brouillon.resize(static_cast<size_t>(produit));
+            listee = brouillon.data();
+        } else {
+            auto& matrice = cellules[2 * static_cast<size_t>(i)];
+            matrice = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(produit), 0);
+            listee = matrice->data();
+            octets += static_cast<size_t>(produit);
+        }
         rel.tuples.clear();
         size_t distincts = 0;  // cells listed, each counted once
         {
             // The text position, the cells and the lookups in locals: the
             // byte stores below would otherwise reload them at each tuple.
             const Recherche cherche[2] = {Recherche(i0), Recherche(i1)};
-            std::uint8_t* const marques = listee.data();
+            std::uint8_t* const marques = listee;
             const size_t colonnes = static_cast<size_t>(d1.size);
             int* sortie = nullptr;
             if (!interdits) {
@@ -357,7 +386,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         if (!distinctes) {
             permis = 0;
             for (int a = 0; a < d0.size; ++a) {
-                const std::uint8_t* ligne = listee.data() + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
+                const std::uint8_t* ligne = listee + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
                 for (int b = 0; b < d1.size; ++b) permis += !ligne[premier1[b]];
             }
         }
@@ -367,7 +396,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         size_t k = 0;
         for (int a = 0; a < d0.size; ++a) {
             const int pa = distinctes ? a : premierIndice(i0, d0.val[a]);
-            const std::uint8_t* ligne = listee.data() + static_cast<size_t>(pa) * d1.size;
+            const std::uint8_t* ligne = listee + static_cast<size_t>(pa) * d1.size;
             const int va = d0.val[a];
             for (int b = 0; b < d1.size; ++b) {
                 sortie[k] = va;
@@ -379,11 +408,11 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         rel.nb_tuples = static_cast<Ushort>(k / 2);
         // The listed cells become the allowed ones: the others at first indexes.
         if (distinctes) {
-            for (std::uint8_t& c : listee) c ^= 1;
+            for (long c = 0; c < produit; ++c) listee[c] ^= 1;
             continue;
         }
         for (int a = 0; a < d0.size; ++a) {
-            std::uint8_t* ligne = listee.data() + static_cast<size_t>(a) * d1.size;
+            std::uint8_t* ligne = listee + static_cast<size_t>(a) * d1.size;
             const bool premiere = premierIndice(i0, d0.val[a]) == a;
             for (int b = 0; b < d1.size; ++b) ligne[b] = premiere && premier1[b] == b && !ligne[b];
         }
@@ -517,7 +546,8 @@ private:
 };
 
 // Folds the constraints into one matrix per pair of variables.
-void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules) {
+void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules,
+                        const std::vector<IndexValeurs>& index) {
     net.relDef.assign(1, REL{});
     net.relDef.reserve(static_cast<size_t>(net.nb_ctr) + 1);  // one pair per binary constraint at most
     int compteur = 0;
@@ -555,6 +585,8 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
                 const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
                 m.nbCols = dq.size;
                 const size_t g = 2 * static_cast<size_t>(c.nbRel) + static_cast<size_t>(p);
+                // The relation's matrix, when the relations block left it for its first use.
+                if (!cellules[g - p]) cellules[g - p] = matriceDesTuples(net, rel, index);
                 if (!cellules[g]) {
                     // The transposed matrix of the relation, built at its first use.
                     const std::vector<std::uint8_t>& droit = *cellules[g - 1];
@@ -722,12 +754,13 @@ static void analyser(std::string_view texte, const std::string& nom, Network& ne
     index.reserve(net.nb_dom);
     for (const DOMAIN& d : net.domD) index.push_back(indexer(d));
     lireVariables(in, net);
-    // Per relation r, its matrix at cellules[2 * r], and room for the
+    // Per relation r, its matrix at cellules[2 * r] (or nothing yet, for a
+    // list of allowed tuples left to its first use), and room for the
     // transposed one at 2 * r + 1.
     std::vector<std::shared_ptr<std::vector<std::uint8_t>>> cellules;
     lireRelations(in, net, cellules, index);
     lireContraintes(in, net);
-    construireMatrices(net, cellules);
+    construireMatrices(net, cellules, index);
 }
 
 void parseCSP(const std::string& texte, const std::string& nom, Network& net) { analyser(texte, nom, net); }
