@@ -469,7 +469,8 @@ bool importerPoids(Network& net, const SearchState& s, std::FILE* f) {
 namespace {
 
 // A file being written number by number, handed to stdio in blocks rather
-// than by one fprintf per number.  Closes the file when it goes.
+// than by one fprintf per number.  fermer writes the rest and closes it,
+// checking that every write went through.
 struct Texte {
     std::FILE* f;
     const char* nom;  // the file's name, for the message of a failed write
