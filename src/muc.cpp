@@ -331,16 +331,10 @@ void keepPrefix(KeepFlags& flags, int n) {
 
 // Runs the solver on the probe of `size` constraints in "current.txt".
 Verdict probe(Muc& muc, int size) {
-    if (timeIsUp(muc)) {
-        restoreInstance(muc);
-        throw MucStop{0, "TIME OUT rok\n"};
-    }
+    if (timeIsUp(muc)) throw MucStop{0, "TIME OUT rok\n"};
     topUpWeights("weight", 2 * size);
     ProbeResult result = classifyShellResult(runCommand(SOLVER));
-    if (result.verdict == Verdict::Failure) {
-        restoreInstance(muc);
-        fail(format("Solver failed on a probe (status %d)\n", result.status));
-    }
+    if (result.verdict == Verdict::Failure) fail(format("Solver failed on a probe (status %d)\n", result.status));
     ++(result.verdict == Verdict::Sat ? muc.appelSolveur : muc.appelSolveurU);
     return result.verdict;
 }
@@ -376,7 +370,24 @@ int chercheTransitionPhase(Muc& muc, int nbCtr) {
     return middle;
 }
 
-int extractCore(Muc& muc) {
+namespace {
+
+// After an error or an interruption: the instance of the dichotomy back in
+// "current.txt" when a probe stands there, so that the file the user gave
+// is never left holding a probe (which a second run would take for the
+// instance, and "backCur" with it).  Signals are held off meanwhile.
+void restoreIfProbeStands(Muc& muc) {
+    if (!muc.probeStands) return;
+    const sigset_t held = stoppingSignals();
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &held, &previous);
+    if (copyFile("backCur", "current.txt")) muc.probeStands = false;
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (muc.probeStands) std::fputs("Can't restore 'current.txt' from 'backCur'.\n", stderr);
+}
+
+// The passes of the extraction, until the transitions found are a core.
+int extraire(Muc& muc) {
     int n = searchNbCtr("current.txt");
     KeepFlags keep(static_cast<size_t>(n), 0);
     for (int i = 0;; ++i) {
@@ -397,18 +408,15 @@ int extractCore(Muc& muc) {
     }
 }
 
-// After an error or an interruption: the instance of the dichotomy back in
-// "current.txt" when a probe stands there, so that the file the user gave
-// is never left holding a probe (which a second run would take for the
-// instance, and "backCur" with it).  Signals are held off meanwhile.
-static void restoreIfProbeStands(Muc& muc) {
-    if (!muc.probeStands) return;
-    const sigset_t held = stoppingSignals();
-    sigset_t previous;
-    sigprocmask(SIG_BLOCK, &held, &previous);
-    if (copyFile("backCur", "current.txt")) muc.probeStands = false;
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
-    if (muc.probeStands) std::fputs("Can't restore 'current.txt' from 'backCur'.\n", stderr);
+}  // namespace
+
+int extractCore(Muc& muc) {
+    try {
+        return extraire(muc);
+    } catch (...) {
+        restoreIfProbeStands(muc);
+        throw;
+    }
 }
 
 int mucMain(clock_t timeLimit) {
@@ -418,11 +426,9 @@ int mucMain(clock_t timeLimit) {
     try {
         return extractCore(muc);
     } catch (const MucStop& stop) {
-        restoreIfProbeStands(muc);
         std::fputs(stop.message.c_str(), stderr);
         return stop.status;
     } catch (const std::bad_alloc&) {
-        restoreIfProbeStands(muc);
         std::puts("Out of memory");
         return 1;
     }

@@ -84,7 +84,8 @@ struct Muc {
 int chercheTransitionPhase(Muc& muc, int nbCtr);
 
 // Reduces "current.txt" to a core and prints the report.  Returns 0;
-// throws MucStop on an error and on the time-out.
+// throws MucStop on an error and on the time-out (std::bad_alloc when
+// memory runs out), with "current.txt" put back first when it held a probe.
 int extractCore(Muc& muc);
 
 // The program: runs the extraction in the working directory and returns
