@@ -74,7 +74,7 @@ void undo_reduction(Network& net, SearchState& s) {
         DOMAINE& d = net.realDom[i];
         const int taille = s.reductions_vals[i][s.reductions_sommet[i]--];
         if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
-            std::copy_n(s.trail_bits.data() + static_cast<size_t>(slot) * s.motsTrail, mots, d.bits.locaux());
+            copierBits(d.bits.locaux(), s.trail_bits.data() + static_cast<size_t>(slot) * s.motsTrail, mots);
             d.nbvalC = taille;
         } else {
             agrandir(d, taille);

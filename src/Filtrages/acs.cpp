@@ -101,7 +101,7 @@ inline void trailer(Network& net, SearchState& s, Ushort i) {
     if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
         const size_t debut = static_cast<size_t>(slot) * s.motsTrail;
         if (debut + mots > s.trail_bits.size()) s.trail_bits.resize(2 * (debut + mots));
-        std::copy_n(d.bits.data(), mots, s.trail_bits.data() + debut);
+        copierBits(s.trail_bits.data() + debut, d.bits.locaux(), mots);
     }
     ++f.sommet;
     s.niveau_trail[i] = s.level;

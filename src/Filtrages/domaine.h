@@ -13,6 +13,19 @@ constexpr Ushort ABSENT = 0xFFFF;
 
 inline int motsDomaine(int nbval) { return (nbval + 63) / 64; }
 
+// Copies a bit set of `mots` words (at most BitsDomaine::LOCAUX): a few
+// moves, where a copy of a run-time length would call memcpy.
+inline void copierBits(std::uint64_t* dst, const std::uint64_t* src, size_t mots) {
+    static_assert(BitsDomaine::LOCAUX == 4, "one case per word");
+    switch (mots) {
+    case 4: dst[3] = src[3]; [[fallthrough]];
+    case 3: dst[2] = src[2]; [[fallthrough]];
+    case 2: dst[1] = src[1]; [[fallthrough]];
+    case 1: dst[0] = src[0]; [[fallthrough]];
+    default: break;
+    }
+}
+
 // Whole declared domain, in the order of ind_val_rest.
 inline void remplirDomaine(DOMAINE& d) {
     d.nbvalC = d.nbval;
