@@ -38,6 +38,12 @@ GENERATED = [
     ("big-20000-10-sat", 20000, 10, 50000, 0.30, 1, 3),
 ]
 
+# Instances over mac's limit of 50,000 constraints, read and then refused
+# (status 255): the memory of reading 60,000 constraints.
+REFUSED = [
+    ("big-20000-60000-read", 20000, 10, 60000, 0.30, 1),
+]
+
 
 def parse_args():
     p = argparse.ArgumentParser(description=__doc__)
@@ -53,8 +59,9 @@ def parse_args():
     return p.parse_args()
 
 
-def run(cmd, cwd, limit):
-    """Runs cmd; returns (exit status or None on time-out, stdout, cpu seconds, peak kB).
+def run(cmd, cwd, limit, stderr_out=None):
+    """Runs cmd; returns (exit status or None on time-out, stdout, cpu seconds, peak kB),
+    and appends its standard error to the list stderr_out when given.
 
     The command runs under /usr/bin/time, whose small process forks it: the
     peak resident size of a child forked straight from this interpreter would
@@ -75,6 +82,8 @@ def run(cmd, cwd, limit):
     timer.start()
     out = proc.stdout.read().decode()
     err = proc.stderr.read().decode()
+    if stderr_out is not None:
+        stderr_out.append(err)
     _, status, usage = os.wait4(proc.pid, 0)
     proc.returncode = 0
     timer.cancel()
@@ -193,6 +202,27 @@ def bench(inst, work, binaries, before=None):
     return row
 
 
+def bench_refused(inst, work, binaries):
+    """One run of mac_bench and one of mac on an instance they must read and
+    then refuse for its constraint count: status 255 and the message."""
+    d = prepare(inst, work, binaries)
+    row = {"instance": inst.name}
+    problems = []
+    peaks, cpus = [], []
+    for cmd in ([os.path.join(binaries, "mac_bench"), "current.txt"], [os.path.join(binaries, "mac")]):
+        shutil.copyfile(os.path.join(d, "weight.init"), os.path.join(d, "weight"))
+        err = []
+        st, _, cpu, peak = run(cmd, d, inst.limit, err)
+        peaks.append(peak)
+        cpus.append(cpu)
+        if st != 255 or "Too much constraint for this experimental version" not in err[0]:
+            problems.append(f"{os.path.basename(cmd[0])}: status {st}, not 255 with the message on the count")
+    row.update(variables=inst.size[0], constraints=inst.size[1], status=255, cpu_s=max(cpus),
+               peak_mb=max(peaks) / 1024)
+    row["check"] = "; ".join(problems) if problems else "ok"
+    return row
+
+
 def manifest(shared):
     text = open(os.path.join(shared, "MANIFEST.md")).read()
     out = []
@@ -240,6 +270,15 @@ def main():
                                stdout=f, check=True)
             os.replace(path + ".tmp", path)
         todo.append(Instance(name, path, None, min(runs, a.runs), a.limit))
+    for name, n, dv, m, p, seed in REFUSED:
+        path = os.path.join(gen_dir, name + ".txt")
+        if not os.path.exists(path):
+            with open(path + ".tmp", "wb") as f:
+                subprocess.run([os.path.join(a.bin, "gen_rb"), str(n), str(dv), str(m), str(p), str(seed)],
+                               stdout=f, check=True)
+            os.replace(path + ".tmp", path)
+        todo.append(Instance(name, path, 255, 1, a.limit))
+        todo[-1].size = (n, m)
     if a.shared and os.path.exists(os.path.join(a.shared, "MANIFEST.md")):
         for name, path, known in manifest(a.shared):
             todo.append(Instance(name, path, known, 1, a.shared_limit))
@@ -251,7 +290,10 @@ def main():
     rows = []
     start = time.time()
     for inst in todo:
-        row = bench(inst, os.path.join(a.work, "runs"), a.bin, a.before)
+        if inst.known == 255:
+            row = bench_refused(inst, os.path.join(a.work, "runs"), a.bin)
+        else:
+            row = bench(inst, os.path.join(a.work, "runs"), a.bin, a.before)
         rows.append(row)
         print(" | ".join(fmt(row.get(c)) for c in SHORT), flush=True)
         with open(a.csv, "w", newline="") as f:
