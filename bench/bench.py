@@ -110,8 +110,19 @@ def files(d):
 
 
 class Instance:
-    def __init__(self, name, path, known=None, runs=1, limit=40.0):
+    def __init__(self, name, path, known=None, runs=1, limit=40.0, size=None):
         self.name, self.path, self.known, self.runs, self.limit = name, path, known, runs, limit
+        self.size = size  # (variables, constraints) of an instance that is refused
+
+
+def generate(binaries, gen_dir, name, args):
+    """The instance gen_rb writes for args (n, d, m, p, seed), generated once."""
+    path = os.path.join(gen_dir, name + ".txt")
+    if not os.path.exists(path):
+        with open(path + ".tmp", "wb") as f:
+            subprocess.run([os.path.join(binaries, "gen_rb")] + [str(x) for x in args], stdout=f, check=True)
+        os.replace(path + ".tmp", path)
+    return path
 
 
 def prepare(inst, work, binaries):
@@ -263,22 +274,11 @@ def main():
     os.makedirs(gen_dir, exist_ok=True)
     todo = []
     for name, n, dv, m, p, seed, runs in GENERATED:
-        path = os.path.join(gen_dir, name + ".txt")
-        if not os.path.exists(path):
-            with open(path + ".tmp", "wb") as f:
-                subprocess.run([os.path.join(a.bin, "gen_rb"), str(n), str(dv), str(m), str(p), str(seed)],
-                               stdout=f, check=True)
-            os.replace(path + ".tmp", path)
+        path = generate(a.bin, gen_dir, name, (n, dv, m, p, seed))
         todo.append(Instance(name, path, None, min(runs, a.runs), a.limit))
     for name, n, dv, m, p, seed in REFUSED:
-        path = os.path.join(gen_dir, name + ".txt")
-        if not os.path.exists(path):
-            with open(path + ".tmp", "wb") as f:
-                subprocess.run([os.path.join(a.bin, "gen_rb"), str(n), str(dv), str(m), str(p), str(seed)],
-                               stdout=f, check=True)
-            os.replace(path + ".tmp", path)
-        todo.append(Instance(name, path, 255, 1, a.limit))
-        todo[-1].size = (n, m)
+        path = generate(a.bin, gen_dir, name, (n, dv, m, p, seed))
+        todo.append(Instance(name, path, 255, 1, a.limit, size=(n, m)))
     if a.shared and os.path.exists(os.path.join(a.shared, "MANIFEST.md")):
         for name, path, known in manifest(a.shared):
             todo.append(Instance(name, path, known, 1, a.shared_limit))
