@@ -55,14 +55,27 @@ static const char* const HELP =
     "the conversion then goes on or stops early.\n"
     "\n"
     "Exit status: 0 when OUT.txt reads as an instance, 1 when IN.xml cannot be\n"
-    "opened or OUT.txt cannot be written, 2 on a wrong command line, 255 when\n"
-    "OUT.txt breaks the instance text format (the reader's message on the\n"
-    "standard error).\n";
+    "opened or OUT.txt cannot be written (OUT.txt must be a regular file), 2 on\n"
+    "a wrong command line, 255 when OUT.txt breaks the instance text format\n"
+    "(the reader's message on the standard error).  A value or tuple list\n"
+    "whose length differs from its count stops the conversion there.\n";
 
 static bool lisible(const char* nom) {
     std::FILE* f = std::fopen(nom, "r");
     if (f) std::fclose(f);
     return f != nullptr;
+}
+
+static bool estRepertoire(const char* nom) {
+    struct stat st;
+    return stat(nom, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The output is read back once written: it must be a file, not a pipe or a
+// device, which would block the reading or never end it.
+static bool fichierOrdinaire(const char* nom) {
+    struct stat st;
+    return stat(nom, &st) != 0 || S_ISREG(st.st_mode);
 }
 
 static bool creable(const char* nom) {
@@ -108,9 +121,17 @@ int main(int argc, char** argv) {
         std::printf("File *%s* does not exist\n", entree);
         return 1;
     }
+    if (estRepertoire(entree)) {
+        std::fprintf(stderr, "xml2txt: %s is a directory\n", entree);
+        return 1;
+    }
     if (memeFichier(entree, sortie)) {
         std::fprintf(stderr, "xml2txt: %s and %s are the same file\n", entree, sortie);
         return 2;
+    }
+    if (!fichierOrdinaire(sortie)) {
+        std::fprintf(stderr, "xml2txt: cannot write %s: not a regular file\n", sortie);
+        return 1;
     }
     if (!creable(sortie)) {
         std::fprintf(stderr, "xml2txt: cannot write %s\n", sortie);
@@ -118,8 +139,12 @@ int main(int argc, char** argv) {
     }
 
     installMemError();
-    transfoXML(entree, sortie);
+    const bool ecrit = transfoXML(entree, sortie);
     std::fflush(stdout);
+    if (!ecrit) {
+        std::fprintf(stderr, "xml2txt: cannot write %s\n", sortie);
+        return 1;
+    }
 
     std::string texte;
     if (!lireFichier(sortie, texte)) {
@@ -136,6 +161,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", e.what());
         return 255;
     }
-    if (fusion) writeCSP(sortie, net);
+    if (fusion && !writeCSP(sortie, net)) {
+        std::fprintf(stderr, "xml2txt: cannot write %s\n", sortie);
+        return 1;
+    }
     return 0;
 }

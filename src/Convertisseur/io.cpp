@@ -1,5 +1,6 @@
 #include "Convertisseur/io.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -30,8 +31,20 @@ void readFile(fic* strFic) {
 void writeFile(fic* strFic) {
     if (strFic->mode != 1) return message("fichier ouvert en lecture.");
     if (strFic->fd == -1) return message("aucun fichier n'est ouvert.");
-    // A failed or short write loses the bytes: nothing reports it.
-    [[maybe_unused]] ssize_t ecrits = write(strFic->fd, strFic->tabCar, static_cast<size_t>(strFic->pos));
+    // A write cut short goes on with the rest; a failed one loses the bytes,
+    // which only `echec` tells.
+    const char* octets = strFic->tabCar;
+    size_t reste = static_cast<size_t>(strFic->pos);
+    while (reste > 0) {
+        const ssize_t ecrits = write(strFic->fd, octets, reste);
+        if (ecrits < 0 && errno == EINTR) continue;
+        if (ecrits <= 0) {
+            strFic->echec = true;
+            break;
+        }
+        octets += ecrits;
+        reste -= static_cast<size_t>(ecrits);
+    }
     strFic->pos = 0;
 }
 
@@ -69,7 +82,7 @@ void closeFile(fic* strFic) {
         ecrireCar(strFic, '\n');
         writeFile(strFic);
     }
-    close(strFic->fd);
+    if (close(strFic->fd) != 0 && strFic->mode == 1) strFic->echec = true;
     strFic->nomFic.clear();
     strFic->fd = -1;
 }

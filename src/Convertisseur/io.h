@@ -5,7 +5,8 @@
 // byte arrives at a full buffer or when the file is closed.  Misuse (reading a
 // file opened for writing, writing a file opened for reading, using a record
 // whose descriptor is not open) prints a short French message and does
-// nothing: no operation fails or returns an error code.
+// nothing: no operation fails or returns an error code.  A write-mode file
+// remembers, in `echec`, that some of its bytes could not be written.
 #pragma once
 
 #include <memory>
@@ -22,6 +23,7 @@ struct fic {
     int pos = 0;                // read mode: next byte to hand out; write mode: bytes waiting
     int mode = 0;               // 0 = reading, 1 = writing
     bool fin = false;           // read mode: lireCar had no byte left to hand out
+    bool echec = false;         // write mode: a write or the close failed, so bytes were lost
 };
 
 // Opens `nomFic` for reading (mode 0, the buffer is filled at once) or for

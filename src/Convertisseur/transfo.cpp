@@ -12,6 +12,7 @@ namespace {
 fic* f_in = nullptr;
 fic* f_out = nullptr;
 bool finSignalee = false;  // the end of the input has been reported
+bool arretee = false;      // an element was found that would be misread: the conversion stops
 int posContrainte = 0;     // place of the constraint being converted, for the messages
 
 void message(const std::string& texte) { std::printf("%s\n", texte.c_str()); }
@@ -34,6 +35,33 @@ bool lireElement(ListeAttributs& att) {
     }
     att = chercheAtt(balise);
     return true;
+}
+
+// The words of a converted list, separated by blanks as the instance reader
+// separates its tokens.
+int nbMots(const std::string& texte) {
+    int n = 0;
+    bool dansMot = false;
+    for (const char c : texte) {
+        const bool blanc = c == ' ' || static_cast<unsigned char>(c - '\t') <= 4;
+        n += !blanc && !dansMot;
+        dansMot = !blanc;
+    }
+    return n;
+}
+
+// A list whose number of values is not the count written before it would
+// have the reader take the next record's numbers as values, or values as the
+// next record: the instance read would silently differ from the XML file's
+// (a value list broken over two lines keeps only its first line).  The
+// element gets no line and the conversion stops, so that the reader fails.
+// `annonce` says what the count promised, e.g. "Domaine 0 : 4 valeurs annoncées".
+bool compteJuste(const std::string& liste, long attendus, const std::string& annonce) {
+    const int trouves = nbMots(liste);
+    if (trouves == attendus) return true;
+    message("erreur dans le fichier. " + annonce + ", " + std::to_string(trouves) + " dans la liste.");
+    arretee = true;
+    return false;
 }
 
 // Prefix test of the element name.
@@ -93,7 +121,7 @@ bool convertirBloc(const Bloc& b) {
     }
     for (int pos = 0; pos < compte; ++pos) {
         b.element(pos);
-        if (f_in->fin) return false;
+        if (f_in->fin || arretee) return false;
     }
     if (!lireElement(att)) return false;
     if (!nomCommence(att, b.fermeture))
@@ -103,12 +131,14 @@ bool convertirBloc(const Bloc& b) {
 
 }  // namespace
 
-void transfoXML(const std::string& nameFileIn, const std::string& nameFileOut) {
+bool transfoXML(const std::string& nameFileIn, const std::string& nameFileOut) {
     std::unique_ptr<fic> in = openFile(nameFileIn, 0);
     std::unique_ptr<fic> out = openFile(nameFileOut, 1);
+    const bool ouverte = out->fd != -1;
     f_in = in.get();
     f_out = out.get();
     finSignalee = false;
+    arretee = false;
     lireBalise(f_in);  // the XML declaration
     std::string balise = lireBalise(f_in);
     if (f_in->fin || balise != "instance") {
@@ -122,6 +152,7 @@ void transfoXML(const std::string& nameFileIn, const std::string& nameFileOut) {
         closeFile(f_out);
     }
     f_in = f_out = nullptr;
+    return ouverte && !out->echec;
 }
 
 void convertirXML(const char* nom) {
@@ -169,7 +200,11 @@ void transfoDomain(int pos) {
     std::string nbValues, values;
     valeur(att, "nbValues", nbValues);
     valeur(att, "values", values);
-    ecrire(f_out, intToChar(pos) + " " + nbValues + " " + intervalToList(values) + "\n");
+    const std::string liste = intervalToList(values);
+    if (!compteJuste(liste, charToInt(nbValues),
+                     "Domaine " + std::to_string(pos) + " : " + nbValues + " valeurs annonc\xC3\xA9" "es"))
+        return;
+    ecrire(f_out, intToChar(pos) + " " + nbValues + " " + liste + "\n");
 }
 
 void transfoVariable(int pos) {
@@ -194,8 +229,13 @@ void transfoRelation(int pos) {
         return champAbsent("conflicts", "relation", pos);
     int arite = 0;
     std::string numeros = extraireNumElt(domaines, &arite);
+    const std::string liste = extractTuples(tuples);
+    if (!compteJuste(liste, static_cast<long>(charToInt(nombre)) * arite,
+                     "Relation " + std::to_string(pos) + " : " + nombre + " tuples de " + std::to_string(arite) +
+                         " valeurs annonc\xC3\xA9" "s"))
+        return;
     ecrire(f_out, intToChar(pos) + " " + (supports ? "1" : "0") + " " + intToChar(arite) + " " + numeros + " " + nombre +
-                      " " + extractTuples(tuples) + "\n");
+                      " " + liste + "\n");
 }
 
 void transfoConstraint() {

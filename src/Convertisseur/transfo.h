@@ -13,8 +13,9 @@
 #define FICHIER_CONVERTI "./ficConverti.txt"
 
 // Converts the XML instance `nameFileIn` into the text file `nameFileOut`
-// (created, or emptied first).
-void transfoXML(const std::string& nameFileIn, const std::string& nameFileOut);
+// (created, or emptied first).  False when `nameFileOut` could not be opened
+// or some of its bytes could not be written.
+bool transfoXML(const std::string& nameFileIn, const std::string& nameFileOut);
 
 // The reader's XML step: converts the XML instance `nom` into
 // FICHIER_CONVERTI.  Ends the process with status 1 when that file cannot be

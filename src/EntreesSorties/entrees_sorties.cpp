@@ -849,11 +849,11 @@ bool lireFichier(const char* nom, std::string& texte) {
     return lu;
 }
 
-void writeCSP(const char* nomFic, const Network& net) {
+bool writeCSP(const char* nomFic, const Network& net) {
     std::FILE* f = std::fopen(nomFic, "w");
     if (!f) {
         std::fputs("le fichier n'existe pas, le CSP n'a pas pu \xC3\xAAtre sauvegard\xC3\xA9.\n", stderr);
-        return;
+        return false;
     }
     std::fputs("?\n", f);
     std::fprintf(f, "%d\n", net.nb_dom);
@@ -878,7 +878,8 @@ void writeCSP(const char* nomFic, const Network& net) {
     const int paires = net.nb_rel;
     std::fprintf(f, "%d\n", paires);
     for (int k = 0; k < paires; ++k) std::fprintf(f, "2 %d %d %d\n", net.relDef[k].var1, net.relDef[k].var2, k);
-    std::fclose(f);
+    const bool ecrit = !std::ferror(f);
+    return (std::fclose(f) == 0) && ecrit;
 }
 
 void readCSP(const char* nom, Network& net) {

@@ -205,8 +205,9 @@ void parseCSP(const std::string& texte, const std::string& nom, Network& net);
 bool lireFichier(const char* nom, std::string& texte);
 
 // Writes `net` in the instance text format, one relation and one constraint
-// per constrained pair.
-void writeCSP(const char* nomFic, const Network& net);
+// per constrained pair.  False when the file could not be opened (reported
+// on the standard error) or some of it could not be written.
+bool writeCSP(const char* nomFic, const Network& net);
 
 // The reader's operations on tuple tables and matrices.  `tt` holds the
 // listed tuples of each relation as read.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 
 #include "csp_gen.h"
 #include "csp_xml.h"
@@ -49,10 +50,16 @@ TEST(Xml2txtCli, CommandLine) {
         {{"nosuch.xml", "a.txt"}, 1, "File *nosuch.xml* does not exist\n", ""},
         {{"in.xml", "./in.xml"}, 2, "", "xml2txt: in.xml and ./in.xml are the same file\n"},
         {{"in.xml", "no/dir/a.txt"}, 1, "", "xml2txt: cannot write no/dir/a.txt\n"},
+        {{"adir", "a.txt"}, 1, "", "xml2txt: adir is a directory\n"},
+        // The output is read back: a pipe or a directory would block or fail that.
+        {{"in.xml", "fifo"}, 1, "", "xml2txt: cannot write fifo: not a regular file\n"},
+        {{"in.xml", "adir"}, 1, "", "xml2txt: cannot write adir: not a regular file\n"},
     };
     for (const Case& c : cases) {
         TempDir dir;
         writeFile(dir / "in.xml", EXAMPLE);
+        ASSERT_EQ(mkdir((dir / "adir").c_str(), 0700), 0);
+        ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
         RunResult r = xml2txt(dir, c.args);
         std::string what = c.args.empty() ? "(none)" : c.args[0];
         EXPECT_EQ(r.status, c.status) << what;
@@ -98,6 +105,35 @@ TEST(Xml2txtCli, NamesWithBlanksStayReadable) {
     EXPECT_EQ(readFile(dir / "out.txt").substr(0, 10), "my_test\n1\n");
 }
 
+// A file size limit (the writes past it fail, SIGXFSZ ignored) stands for a
+// full disk: the converted text, with its name of 1500 letters, passes 1 kB
+// and not 8 kB; the merged form of its relation (62,498 allowed pairs of a
+// 250-value domain) passes 8 kB.
+TEST(Xml2txtCli, FailedWritesEndWith1) {
+    const std::string xml =
+        replaced(replaced(EXAMPLE, "nbValues=\"3\" values=\"0..2\"", "nbValues=\"250\" values=\"0..249\""),
+                 "name=\"test\"", "name=\"" + std::string(1500, 'w') + "\"");
+    struct Case {
+        const char* limitKb;
+        std::vector<std::string> args;
+    } cases[] = {{"1", {"in.xml", "out.txt"}}, {"8", {"--merge", "in.xml", "out.txt"}}};
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFile(dir / "in.xml", xml);
+        std::string command = std::string("trap '' XFSZ; ulimit -f ") + c.limitKb + "; exec \"$0\" \"$@\"";
+        std::vector<std::string> args = {"-c", command, XML2TXT_PATH};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        RunResult r = runProgram(dir.path, "/bin/sh", args);
+        EXPECT_EQ(r.status, 1) << c.limitKb << ": " << r.out << r.err;
+        EXPECT_EQ(r.err, "xml2txt: cannot write out.txt\n") << c.limitKb;
+        EXPECT_EQ(r.out, "") << c.limitKb;
+    }
+    TempDir dir;  // the same without the limit
+    writeFile(dir / "in.xml", xml);
+    EXPECT_EQ(xml2txt(dir, {"--merge", "in.xml", "out.txt"}).status, 0);
+    EXPECT_GT(readFile(dir / "out.txt").size(), size_t{8192});
+}
+
 TEST(Xml2txtCli, UnreadableResultsEndWith255) {
     struct Case {
         const char* what;
@@ -106,7 +142,7 @@ TEST(Xml2txtCli, UnreadableResultsEndWith255) {
         const char* err;       // start of the reader's message
     } cases[] = {
         {"relation over three domains",
-         replaced(EXAMPLE, "domain=\"D0 D0\"", "domain=\"D0 D0 D0\""), "",
+         replaced(replaced(EXAMPLE, "domain=\"D0 D0\"", "domain=\"D0 D0 D0\""), "(0,0)(1,1)", "(0,0,0)(1,1,1)"), "",
          "This experimental version doesn't accept n-ary constraints\n"},
         {"domain count one too high", replaced(EXAMPLE, "nbDomains=\"1\"", "nbDomains=\"2\""),
          "erreur dans le fichier. Absence d'un bloc domain. Nombre de domaine d\xC3\xA9" "clare incorrect\n"
@@ -118,6 +154,10 @@ TEST(Xml2txtCli, UnreadableResultsEndWith255) {
          "out.txt: "},
         {"cut in a constraint tag", EXAMPLE.substr(0, EXAMPLE.find("relation=\"R0\"/>")),
          "erreur dans le fichier. Fin du fichier avant la fin du bloc constraints\n", "out.txt: "},
+        // Broken over two lines, the list would have lost its second line and
+        // the reader taken the constraint's numbers for the missing tuples.
+        {"tuple list broken over two lines", replaced(EXAMPLE, "conflicts=\"(0,0)(1,1)\"", "conflicts=\"(0,0)\n(1,1)\""),
+         "erreur dans le fichier. Relation 0 : 2 tuples de 2 valeurs annonc\xC3\xA9" "s, 2 dans la liste.\n", "out.txt: "},
     };
     for (const Case& c : cases) {
         TempDir dir;

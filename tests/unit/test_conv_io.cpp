@@ -1,6 +1,8 @@
 // Buffered raw files: bytes on disk, refills, misuse messages.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "Convertisseur/io.h"
@@ -149,4 +151,31 @@ TEST(ConvIo, FullBufferWithoutDescriptorDropsBytes) {
     CaptureStdout();
     closeFile(f.get());
     EXPECT_EQ(GetCapturedStdout(), "aucun fichier ouvert.\n");
+}
+
+TEST(ConvIo, FailedWritesAreRemembered) {
+    // A file size limit makes the writes past it fail (EFBIG) instead of
+    // raising SIGXFSZ, which is ignored meanwhile.
+    TempDir dir;
+    struct rlimit avant;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &avant), 0);
+    void (*signalAvant)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limite = avant;
+    limite.rlim_cur = 1500;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limite), 0);
+    auto f = openFile(dir / "out", 1);
+    ecrire(f.get(), std::string(1024, 'a'));
+    ecrire(f.get(), std::string(1024, 'b'));  // the first buffer goes out in full
+    const bool apresUn = f->echec;
+    closeFile(f.get());  // the second one, cut at 1500 bytes
+    setrlimit(RLIMIT_FSIZE, &avant);
+    std::signal(SIGXFSZ, signalAvant);
+    EXPECT_FALSE(apresUn);
+    EXPECT_TRUE(f->echec);
+    EXPECT_EQ(sizeOnDisk(dir / "out"), 1500);
+
+    auto g = openFile(dir / "ok", 1);
+    ecrire(g.get(), std::string(3000, 'c'));
+    closeFile(g.get());
+    EXPECT_FALSE(g->echec);
 }

@@ -127,8 +127,24 @@ TEST(ConvTransfo, AlteredInstances) {
          editOut("0 3 0 1 2 \n", ""), "erreur de format de fichier. Le champs nbValues n'existe pas.\n"},
         {"domain without values", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\"/>"),
          editOut("0 3 0 1 2 \n", ""), "erreur de format de fichier. Le champs values n'existe pas.\n"},
+        // A list whose length is not its count would be misread: the conversion stops there.
         {"domain with empty values", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\" values=\"\"/>"),
-         editOut("0 3 0 1 2 \n", "0 3 0 \n"), ""},
+         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 1 dans la liste.\n"},
+        {"domain list one value short", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\" values=\"0..1\"/>"),
+         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 2 dans la liste.\n"},
+        {"domain list with a blank at the end", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\" values=\"0..2 \"/>"),
+         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 4 dans la liste.\n"},
+        {"tuple list broken over two lines",
+         edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" conflicts=\"(0,0)\n(1,1)\"/>"),
+         std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
+         "erreur dans le fichier. Relation 0 : 2 tuples de 2 valeurs annonc\xC3\xA9" "s, 2 dans la liste.\n"},
+        {"tuple count one too high",
+         edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbSupports=\"3\" supports=\"(0,0)(1,1)\"/>"),
+         std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
+         "erreur dans le fichier. Relation 0 : 3 tuples de 2 valeurs annonc\xC3\xA9" "s, 4 dans la liste.\n"},
+        {"blanks around the tuples", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" "
+                                                        "conflicts=\"(0, 0) (1,1) \"/>"),
+         editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0  2 0  0   1 1   "), ""},
         {"domains end misnamed", edit("</domains>", "</domain>"), EXAMPLE_TXT,
          "erreur dans le fichier. Absence de fin du bloc domains\n"},
         {"variables misnamed", edit("<variables", "<vars nbVariables=\"2\">"), std::string(HEAD) + "\n",
@@ -245,13 +261,13 @@ TEST(ConvTransfo, OutputNeverKeepsAnOlderFile) {
 TEST(ConvTransfo, MissingInputOrOutput) {
     TempDir dir;
     CaptureStdout();
-    transfoXML(dir / "nosuch.xml", dir / "out.txt");
+    EXPECT_TRUE(transfoXML(dir / "nosuch.xml", dir / "out.txt"));  // the output is written (empty)
     EXPECT_EQ(GetCapturedStdout(),
               "aucun fichier n'est ouvert.\naucun fichier n'est ouvert.\naucun fichier n'est ouvert.\n" +
                   std::string(NO_INSTANCE));
     writeFile(dir / "in.xml", EXAMPLE);
     CaptureStdout();
-    transfoXML(dir / "in.xml", dir / "no/dir/out.txt");  // the lines stay in the buffer, never written
+    EXPECT_FALSE(transfoXML(dir / "in.xml", dir / "no/dir/out.txt"));  // the lines stay in the buffer, never written
     EXPECT_EQ(GetCapturedStdout(), "aucun fichier ouvert.\n");
 }
 
