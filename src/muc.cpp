@@ -375,13 +375,14 @@ namespace {
 // After an error or an interruption: the instance of the dichotomy back in
 // "current.txt" when a probe stands there, so that the file the user gave
 // is never left holding a probe (which a second run would take for the
-// instance, and "backCur" with it).  Signals are held off meanwhile.
+// instance, and "backCur" with it).  On a full disk the copy fails and
+// "backCur" itself becomes "current.txt".  Signals are held off meanwhile.
 void restoreIfProbeStands(Muc& muc) {
     if (!muc.probeStands) return;
     const sigset_t held = stoppingSignals();
     sigset_t previous;
     sigprocmask(SIG_BLOCK, &held, &previous);
-    if (copyFile("backCur", "current.txt")) muc.probeStands = false;
+    if (putBack("backCur", "current.txt")) muc.probeStands = false;
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     if (muc.probeStands) std::fputs("Can't restore 'current.txt' from 'backCur'.\n", stderr);
 }

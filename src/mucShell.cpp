@@ -135,3 +135,5 @@ bool copyFile(const char* from, const char* to) {
     close(in);
     return close(out) == 0 && ok;
 }
+
+bool putBack(const char* from, const char* to) { return copyFile(from, to) || std::rename(from, to) == 0; }

@@ -25,3 +25,8 @@ int runShell(const char* command, int graceMs = 2000);
 
 // Copies file `from` over file `to` without the shell; false on failure.
 bool copyFile(const char* from, const char* to);
+
+// Puts file `from` back in place of `to`: a copy, or, when the copy fails
+// (a full disk leaves `to` cut short), `from` itself renamed to `to`, which
+// needs no room.  False when neither worked.
+bool putBack(const char* from, const char* to);
