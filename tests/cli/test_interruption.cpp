@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // A triangle of differences over two values.
-const std::string TRIANGLE = "?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n1\n0 0 2 0 0 1 1\n3\n2 0 1 0\n2 1 2 0\n2 2 0 0\n";
+const std::string TRIANGLE = "?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n1\n0 0 2 0 0 2 0 0 1 1\n3\n2 0 1 0\n2 1 2 0\n2 2 0 0\n";
 
 // A fake solver that writes the pids of its processes to `pidFile`, then
 // sleeps; with `stubborn` it ignores SIGINT and SIGTERM.
@@ -91,8 +91,9 @@ TEST(MucInterruption, RestoresTheInstanceAndStopsTheSolver) {
 }
 
 // A directory of programs for the wrappers: the real muc, the wrapper under
-// test, and a fake mac that answers "unsatisfiable" at once except in muc's
-// working directory, where it sleeps.
+// test, and a fake mac that sleeps in muc's working directory and elsewhere
+// answers at once: "satisfiable" without constraints (the last line of the
+// file is the count 0), "unsatisfiable" with.
 struct WrapperBin {
     TempDir root;
     std::string dir = fs::canonical(root.path).string();
@@ -103,7 +104,9 @@ struct WrapperBin {
         fs::create_symlink(MUC_PATH, bin + "/muc");
         for (const char* w : {"muc-extract", "mac-solve"}) fs::copy_file(WRAPPER_DIR "/" + std::string(w), bin + "/" + w);
         const std::string sleeper = sleepingSolver(pidFile, false);
-        writeScript(bin + "/mac", sleepEverywhere ? sleeper : "case $PWD in */work)\n" + sleeper + ";;\nesac\nexit 0\n");
+        writeScript(bin + "/mac", sleepEverywhere ? sleeper
+                                        : "case $PWD in */work)\n" + sleeper +
+                                              ";;\nesac\n[ \"$(tail -n 1 current.txt)\" = 0 ] && exit 10\nexit 0\n");
         writeFile(dir + "/triangle.txt", TRIANGLE);
     }
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "core_check.h"
 #include "harness.h"
@@ -137,6 +138,112 @@ TEST(MucWrappers, XmlInstancesGoThroughTheConverter) {
     EXPECT_TRUE(readFile(dir / "tri.core.txt").starts_with("triangle\n"));
     EXPECT_EQ(readFile(dir / "tri.xml"), TRIANGLE_XML);
 #endif
+}
+
+// The instance's tokens, `perLine` to a line (0: all on one line).
+std::string relaidOut(const std::string& text, size_t perLine) {
+    std::istringstream in(text);
+    std::string out, token;
+    for (size_t k = 0; in >> token; ++k) out += (k == 0 ? "" : perLine && k % perLine == 0 ? "\n" : " ") + token;
+    return out + "\n";
+}
+
+// muc cuts its instance by lines; the reader takes any blanks.  An instance
+// laid out otherwise is given to muc one record per line, and its core is
+// that of the same network.
+TEST(MucWrappers, ExtractTakesAnyLayout) {
+    struct Case {
+        const char* what;
+        std::string text;
+        bool relaid;  // the wrapper says it lays the instance out again
+    } cases[] = {
+        {"one record per line, blanks doubled", "?\n1\n0  2 0 1 \n4\n0 0\n1 0\n2 0\n3 0\n1\n0 0 2 0 0 2 0 0 1 1\n"
+                                                "5\n2 0 1 0\n2 2 3 0\n2 1 2 0\n2 3 0 0\n2 2 0 0\n", false},
+        {"one token per line", relaidOut(TRIANGLE, 1), true},
+        {"seven tokens per line", relaidOut(TRIANGLE, 7), true},
+        {"all on one line", relaidOut(TRIANGLE, 0), true},
+        {"two constraints on a line", HEAD + "5\n2 0 1 0 2 2 3 0\n2 1 2 0\n2 3 0 0\n2 2 0 0\n", true},
+        {"carriage returns", "?\r\n1\r\n0 2 0 1\r\n4\r\n0 0\r\n1 0\r\n2 0\r\n3 0\r\n1\r\n0 0 2 0 0 2 0 0 1 1\r\n"
+                             "5\r\n2 0 1 0\r\n2 2 3 0\r\n2 1 2 0\r\n2 3 0 0\r\n2 2 0 0\r\n", false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFile(dir / "in.txt", c.text);
+        RunResult r = runProgram(dir.path, EXTRACT, {"in.txt", "--verify"});
+        EXPECT_EQ(r.status, 0) << c.what << ": " << r.err;
+        EXPECT_NE(r.out.find("Number of constraints of delivered MUC : 3\n"), std::string::npos) << c.what;
+        EXPECT_EQ(r.err.find("not laid out one record per line") != std::string::npos, c.relaid) << c.what << ": " << r.err;
+        const std::string core = readFile(dir / "in.core.txt");
+        EXPECT_EQ(checkCore(parseInstance(c.text).toText(), parseInstance(core).toText()), "") << c.what << ":\n" << core;
+        if (c.relaid)
+            EXPECT_EQ(splitInstanceLines(core).constraints.size(), 3u) << c.what << ": one constraint per line\n" << core;
+        EXPECT_EQ(readFile(dir / "in.txt"), c.text) << c.what;
+    }
+}
+
+TEST(MucWrappers, AnEmptyDomainMakesAnEmptyCore) {
+    // Variable 2 has no value: no constraint is needed.
+    const std::string text = "?\n2\n0 2 0 1\n1 0\n3\n0 0\n1 0\n2 1\n1\n0 0 2 0 0 1 0 0\n2\n2 0 1 0\n2 1 0 0\n";
+    TempDir dir;
+    writeFile(dir / "e.txt", text);
+    RunResult r = runProgram(dir.path, EXTRACT, {"e.txt", "--verify"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Number of constraints of delivered MUC : 0\n"), std::string::npos) << r.out;
+    const std::string core = readFile(dir / "e.core.txt");
+    EXPECT_EQ(core, "?\n2\n0 2 0 1\n1 0\n3\n0 0\n1 0\n2 1\n1\n0 0 2 0 0 1 0 0\n0\n");
+    EXPECT_EQ(runProgram(dir.path, SOLVE, {"e.core.txt"}).out, "UNSAT\n");
+}
+
+// What keeps a wrapper from starting, or would make it fail at the end, is
+// found before any work, with status 2 (4 for a problem in an XML file).
+TEST(MucWrappers, FailuresAreFoundFirst) {
+    struct Case {
+        const char* what;
+        std::string wrapper;
+        std::vector<std::string> args;
+        const char* tmpdir;  // TMPDIR, when set
+        int status;
+        const char* err;  // in the standard error
+    } cases[] = {
+        {"no scratch directory", EXTRACT, {"tri.txt"}, "/nonexistent", 2, "cannot make a scratch directory"},
+        {"no scratch directory", SOLVE, {"tri.txt"}, "/nonexistent", 2, "cannot make a scratch directory"},
+        {"core in a directory", EXTRACT, {"tri.txt", "-o", "adir"}, nullptr, 2, "'adir' is a directory"},
+        {"core in a missing directory", EXTRACT, {"tri.txt", "-o", "no/core.txt"}, nullptr, 2,
+         "cannot write 'no/core.txt'"},
+        {"XML count too low", EXTRACT, {"low.xml"}, nullptr, 4, "xml2txt reported problems in 'low.xml'"},
+        {"XML count too low", SOLVE, {"low.xml"}, nullptr, 4, "xml2txt reported problems in 'low.xml'"},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        writeFile(dir / "tri.txt", TRIANGLE);
+        fs::create_directory(dir / "adir");
+        std::string xml = TRIANGLE_XML;
+        xml.replace(xml.find("nbConstraints=\"3\""), 17, "nbConstraints=\"2\"");
+        writeFile(dir / "low.xml", xml);
+        std::vector<std::string> args = {"-c", std::string(c.tmpdir ? "TMPDIR=" : "") + (c.tmpdir ? c.tmpdir : "") +
+                                                   " exec \"$0\" \"$@\"",
+                                         c.wrapper};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        RunResult r = runProgram(dir.path, "/bin/sh", args);
+        EXPECT_EQ(r.status, c.status) << c.what << ": " << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << c.what << ": " << r.err;
+        EXPECT_EQ(r.out.find("Number of constraints"), std::string::npos) << c.what << ": no extraction";
+        EXPECT_EQ(r.out.find("SAT"), std::string::npos) << c.what << ": no verdict";
+        EXPECT_TRUE(fs::is_empty(dir / "adir")) << c.what;
+    }
+}
+
+TEST(MucWrappers, CalledThroughALink) {
+    TempDir dir;
+    writeFile(dir / "tri.txt", TRIANGLE);
+    fs::create_symlink(EXTRACT, dir / "extract");
+    fs::create_symlink(SOLVE, dir / "solve");
+    RunResult r = runProgram(dir.path, dir / "solve", {"tri.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "UNSAT\n");
+    r = runProgram(dir.path, dir / "extract", {"tri.txt"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(checkCore(TRIANGLE, readFile(dir / "tri.core.txt")), "");
 }
 
 TEST(MucWrappers, BundledExampleHidesASmallCore) {
