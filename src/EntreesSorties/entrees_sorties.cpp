@@ -327,8 +327,11 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
             rel.domaines[k] = static_cast<Ushort>(in.reference("domain", net.nb_dom, "domains"));
         const DOMAIN &d0 = net.domD[rel.domaines[0]], &d1 = net.domD[rel.domaines[1]];
         const IndexValeurs &i0 = index[rel.domaines[0]], &i1 = index[rel.domaines[1]];
+        // A forbidden list becomes the list of the other pairs, whose count
+        // is held on 16 bits like every tuple count; an allowed list has its
+        // own count, whatever the size of the matrix.
         long produit = static_cast<long>(d0.size) * d1.size;
-        if (produit > MAX_COUNT)
+        if (interdits && produit > MAX_COUNT)
             in.fail("product of the domain sizes " + std::to_string(produit) + " is above 65535");
         const int n = in.count("tuple count");
         std::uint8_t* listee;  // the cells, marked as the tuples are read

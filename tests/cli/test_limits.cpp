@@ -88,11 +88,20 @@ TEST(Limits, CountsAt65535) {
     auto onTwoDomains = [&](const std::string& relation) {
         return "?\n" + twoDomains + twoVars + "1\n" + relation + "\n1\n2 0 1 0\n";
     };
+    const std::string wide = "1\n0 300" + valuesFrom(0, 300) + "\n";
+    std::string successor = "0 1 2 0 0 299";
+    for (int x = 0; x < 299; ++x) successor += " " + std::to_string(x) + " " + std::to_string(x + 1);
     const std::vector<Case> cases = {
         {"a domain of 65535 values", instance("1\n0 65535" + valuesFrom(-32767, 65535) + "\n", 2, {}, {}), SAT, ""},
         {"a domain of 65536 values", instance("1\n0 65536" + valuesFrom(0, 65536) + "\n", 1, {}, {}), 255,
          "current.txt: domains block, record 0: value count 65536 is above 65535\n"},
         {"65535 allowed tuples", onTwoDomains(everyPair(0, 1, 255, 257)), SAT, ""},
+        // Lists of allowed tuples over 300 x 300 values: x + 1 follows x.
+        {"one allowed pair of 90000", instance(wide, 2, {"0 1 2 0 0 1 5 7"}, {"2 0 1 0"}), SAT, ""},
+        {"a chain of successors", instance(wide, 3, {successor}, {"2 0 1 0", "2 1 2 0"}), SAT, ""},
+        {"a cycle of successors", instance(wide, 3, {successor}, {"2 0 1 0", "2 1 2 0", "2 2 0 0"}), UNSAT, ""},
+        {"forbidden tuples over 90000 pairs", instance(wide, 2, {"0 0 2 0 0 1 5 7"}, {"2 0 1 0"}), 255,
+         "current.txt: relations block, record 0: product of the domain sizes 90000 is above 65535\n"},
         {"50000 constraints on one pair",
          instance(BOOL_DOMAIN, 2, {EQUAL, DIFFERENT}, [] {
              auto c = copies("2 0 1 0", 49999);

@@ -328,7 +328,7 @@ TEST(Reader, RefusesMalformedFiles) {
              std::string v;
              for (int i = 0; i < 300; ++i) v += std::to_string(i) + " ";
              return v;
-         }() + "\n1\n0 0\n1\n0 1 2 0 0 0\n",
+         }() + "\n1\n0 0\n1\n0 0 2 0 0 0\n",  // forbidden: 90000 pairs would be allowed
          "relations block, record 0: product of the domain sizes 90000 is above 65535"},
         {relations + "1\n2 0 3 0\n", "constraints block, record 0: variable 3 is not a place of the variables block (0..2)"},
         {relations + "1\n2 0 1 1\n", "constraints block, record 0: relation 1 is not a place of the relations block (0..0)"},
