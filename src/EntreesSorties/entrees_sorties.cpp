@@ -168,8 +168,8 @@ struct Lecteur {
     int reference(const char* what, int n, const char* block) {
         int r = number(what);
         if (r < 0 || r >= n)
-            fail(std::string(what) + " " + std::to_string(r) + " is not a place of the " + block +
-                 " block (0.." + std::to_string(n - 1) + ")");
+            fail(std::string(what) + " " + std::to_string(r) + " is not a place of the " + block + " block (" +
+                 (n > 0 ? "0.." + std::to_string(n - 1) : std::string("empty")) + ")");
         return r;
     }
 };

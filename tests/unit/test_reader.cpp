@@ -315,6 +315,7 @@ TEST(Reader, RefusesMalformedFiles) {
         {domaines + "1\n0 -1\n", "domain -1 is not a place"},
         {domaines + "70000\n", "variables block, count: variable count 70000 is above 65535"},
         {variables + "1\n0 1 2 0 2 0\n", "relations block, record 0: domain 2 is not a place of the domains block"},
+        {"?\n0\n1\n0 0\n", "variables block, record 0: domain 0 is not a place of the domains block (empty)"},
         {variables + "1\n0 1 2 0 0 1 0 5\n", "relations block, record 0: tuple 0: value 5 is not in domain 0"},
         {variables + "1\n0 1 2 0 0 -2\n", "relations block, record 0: tuple count -2 is negative"},
         {variables + "1\n0 1 2 0 0 2 0 1 x 0\n", "relations block, record 0: 'x' is not a number (expected a tuple value)"},
