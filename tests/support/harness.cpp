@@ -2,12 +2,14 @@
 
 #include "process.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -48,6 +50,23 @@ ScopedChdir::ScopedChdir(const std::string& dir) {
 
 ScopedChdir::~ScopedChdir() {
     if (chdir(previous.c_str()) != 0) std::abort();
+}
+
+ScopedFileSizeLimit::ScopedFileSizeLimit(unsigned long bytes) {
+    struct rlimit limite;
+    if (getrlimit(RLIMIT_FSIZE, &limite) != 0) throw std::runtime_error("getrlimit failed");
+    previousLimit = limite.rlim_cur;
+    previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    limite.rlim_cur = std::min<rlim_t>(bytes, limite.rlim_max);
+    if (setrlimit(RLIMIT_FSIZE, &limite) != 0) throw std::runtime_error("setrlimit failed");
+}
+
+ScopedFileSizeLimit::~ScopedFileSizeLimit() {
+    struct rlimit limite;
+    getrlimit(RLIMIT_FSIZE, &limite);
+    limite.rlim_cur = previousLimit;
+    setrlimit(RLIMIT_FSIZE, &limite);
+    std::signal(SIGXFSZ, previousHandler);
 }
 
 RunResult runProgram(const std::string& dir, const std::string& program, const std::vector<std::string>& args,

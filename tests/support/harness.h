@@ -27,6 +27,17 @@ struct ScopedChdir {
     ScopedChdir& operator=(const ScopedChdir&) = delete;
 };
 
+// For the rest of the scope, writes past `bytes` from the start of a file
+// fail (EFBIG, SIGXFSZ ignored), as on a full disk.
+struct ScopedFileSizeLimit {
+    unsigned long previousLimit;
+    void (*previousHandler)(int);
+    explicit ScopedFileSizeLimit(unsigned long bytes);
+    ~ScopedFileSizeLimit();
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+};
+
 // What a finished program left: its exit status (128 + signal when killed),
 // its standard output and standard error.
 struct RunResult {

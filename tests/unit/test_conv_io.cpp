@@ -1,8 +1,6 @@
 // Buffered raw files: bytes on disk, refills, misuse messages.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "Convertisseur/io.h"
@@ -154,22 +152,16 @@ TEST(ConvIo, FullBufferWithoutDescriptorDropsBytes) {
 }
 
 TEST(ConvIo, FailedWritesAreRemembered) {
-    // A file size limit makes the writes past it fail (EFBIG) instead of
-    // raising SIGXFSZ, which is ignored meanwhile.
     TempDir dir;
-    struct rlimit avant;
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &avant), 0);
-    void (*signalAvant)(int) = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limite = avant;
-    limite.rlim_cur = 1500;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limite), 0);
     auto f = openFile(dir / "out", 1);
-    ecrire(f.get(), std::string(1024, 'a'));
-    ecrire(f.get(), std::string(1024, 'b'));  // the first buffer goes out in full
-    const bool apresUn = f->echec;
-    closeFile(f.get());  // the second one, cut at 1500 bytes
-    setrlimit(RLIMIT_FSIZE, &avant);
-    std::signal(SIGXFSZ, signalAvant);
+    bool apresUn = false;
+    {
+        ScopedFileSizeLimit plein(1500);
+        ecrire(f.get(), std::string(1024, 'a'));
+        ecrire(f.get(), std::string(1024, 'b'));  // the first buffer goes out in full
+        apresUn = f->echec;
+        closeFile(f.get());  // the second one, cut at 1500 bytes
+    }
     EXPECT_FALSE(apresUn);
     EXPECT_TRUE(f->echec);
     EXPECT_EQ(sizeOnDisk(dir / "out"), 1500);
