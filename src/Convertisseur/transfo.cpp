@@ -55,10 +55,19 @@ int nbMots(const std::string& texte) {
 // next record: the instance read would silently differ from the XML file's
 // (a value list broken over two lines keeps only its first line).  The
 // element gets no line and the conversion stops, so that the reader fails.
-// `annonce` says what the count promised, e.g. "Domaine 0 : 4 valeurs annoncées".
-bool compteJuste(const std::string& liste, long attendus, const std::string& annonce) {
+// `compte` is the count as written (times `facteur`, the arity of a tuple),
+// checked when it reads as one number; `annonce` says what it promised, e.g.
+// "Domaine 0 : 4 valeurs annoncées".
+bool compteJuste(const std::string& liste, const std::string& compte, long facteur, const std::string& annonce) {
+    const size_t debut = compte.find_first_not_of(" \t\n\r\f\v"), fin = compte.find_last_not_of(" \t\n\r\f\v");
+    if (debut == std::string::npos || fin - debut > 9) return true;  // the reader judges it
+    long attendus = 0;
+    for (size_t k = debut; k <= fin; ++k) {
+        if (compte[k] < '0' || compte[k] > '9') return true;
+        attendus = 10 * attendus + (compte[k] - '0');
+    }
     const int trouves = nbMots(liste);
-    if (trouves == attendus) return true;
+    if (trouves == attendus * facteur) return true;
     message("erreur dans le fichier. " + annonce + ", " + std::to_string(trouves) + " dans la liste.");
     arretee = true;
     return false;
@@ -201,7 +210,7 @@ void transfoDomain(int pos) {
     valeur(att, "nbValues", nbValues);
     valeur(att, "values", values);
     const std::string liste = intervalToList(values);
-    if (!compteJuste(liste, charToInt(nbValues),
+    if (!compteJuste(liste, nbValues, 1,
                      "Domaine " + std::to_string(pos) + " : " + nbValues + " valeurs annonc\xC3\xA9" "es"))
         return;
     ecrire(f_out, intToChar(pos) + " " + nbValues + " " + liste + "\n");
@@ -230,7 +239,7 @@ void transfoRelation(int pos) {
     int arite = 0;
     std::string numeros = extraireNumElt(domaines, &arite);
     const std::string liste = extractTuples(tuples);
-    if (!compteJuste(liste, static_cast<long>(charToInt(nombre)) * arite,
+    if (!compteJuste(liste, nombre, arite,
                      "Relation " + std::to_string(pos) + " : " + nombre + " tuples de " + std::to_string(arite) +
                          " valeurs annonc\xC3\xA9" "s"))
         return;

@@ -142,6 +142,9 @@ TEST(ConvTransfo, AlteredInstances) {
          edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbSupports=\"3\" supports=\"(0,0)(1,1)\"/>"),
          std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
          "erreur dans le fichier. Relation 0 : 3 tuples de 2 valeurs annonc\xC3\xA9" "s, 4 dans la liste.\n"},
+        {"blanks around a count", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\" 2 \" "
+                                                     "conflicts=\"(0,0)(1,1)\"/>"),
+         editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0   2  0 0 1 1 "), ""},
         {"blanks around the tuples", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" "
                                                         "conflicts=\"(0, 0) (1,1) \"/>"),
          editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0  2 0  0   1 1   "), ""},
