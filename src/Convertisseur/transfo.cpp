@@ -1,5 +1,6 @@
 #include "Convertisseur/transfo.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -55,19 +56,21 @@ int nbMots(const std::string& texte) {
 // next record: the instance read would silently differ from the XML file's
 // (a value list broken over two lines keeps only its first line).  The
 // element gets no line and the conversion stops, so that the reader fails.
-// `compte` is the count as written (times `facteur`, the arity of a tuple),
-// checked when it reads as one number; `annonce` says what it promised, e.g.
-// "Domaine 0 : 4 valeurs annoncées".
+// `compte` is the count as written (times `facteur`, the arity of a tuple);
+// `annonce` says what it promised, e.g. "Domaine 0 : 4 valeurs annoncées".
+// A count that the reader would refuse (not a number, negative, too large)
+// is left to it; one that is not a single word shifts the record as well.
 bool compteJuste(const std::string& liste, const std::string& compte, long facteur, const std::string& annonce) {
-    const size_t debut = compte.find_first_not_of(" \t\n\r\f\v"), fin = compte.find_last_not_of(" \t\n\r\f\v");
-    if (debut == std::string::npos || fin - debut > 9) return true;  // the reader judges it
-    long attendus = 0;
-    for (size_t k = debut; k <= fin; ++k) {
-        if (compte[k] < '0' || compte[k] > '9') return true;
-        attendus = 10 * attendus + (compte[k] - '0');
+    long long attendus = -1;
+    if (nbMots(compte) == 1) {
+        const size_t debut = compte.find_first_not_of(" \t\n\v\f\r");
+        const size_t fin = compte.find_last_not_of(" \t\n\v\f\r") + 1;
+        const char* p = compte.data() + debut + (compte[debut] == '+');
+        const auto [arret, ec] = std::from_chars(p, compte.data() + fin, attendus);
+        if (ec != std::errc() || arret != compte.data() + fin || attendus < 0 || attendus > 65535) return true;
     }
     const int trouves = nbMots(liste);
-    if (trouves == attendus * facteur) return true;
+    if (attendus >= 0 && trouves == attendus * facteur) return true;
     message("erreur dans le fichier. " + annonce + ", " + std::to_string(trouves) + " dans la liste.");
     arretee = true;
     return false;

@@ -145,6 +145,16 @@ TEST(ConvTransfo, AlteredInstances) {
         {"blanks around a count", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\" 2 \" "
                                                      "conflicts=\"(0,0)(1,1)\"/>"),
          editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0   2  0 0 1 1 "), ""},
+        // Counts the reader reads as numbers: a sign, zeros in front.
+        {"count with a sign, one tuple short",
+         edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"+2\" conflicts=\"(0,1)\"/>"),
+         std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
+         "erreur dans le fichier. Relation 0 : +2 tuples de 2 valeurs annonc\xC3\xA9" "s, 2 dans la liste.\n"},
+        {"count with zeros in front", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" "
+                                                         "nbConflicts=\"00000000002\" conflicts=\"(0,0)(1,1)\"/>"),
+         editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0  00000000002 0 0 1 1 "), ""},
+        {"count of two words", edit("<domain ", "<domain name=\"D0\" nbValues=\"3 0\" values=\"0..2\"/>"),
+         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 0 valeurs annonc\xC3\xA9" "es, 3 dans la liste.\n"},
         {"blanks around the tuples", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" "
                                                         "conflicts=\"(0, 0) (1,1) \"/>"),
          editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0  2 0  0   1 1   "), ""},
