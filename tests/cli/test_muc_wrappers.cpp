@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "core_check.h"
 #include "harness.h"
@@ -134,6 +135,7 @@ TEST(MucWrappers, XmlInstancesGoThroughTheConverter) {
     EXPECT_EQ(r.out, "UNSAT\n") << r.err;
     r = runProgram(dir.path, EXTRACT, {"tri.xml", "--verify"});
     EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "") << "the converted text is laid out one record per line";
     EXPECT_NE(r.out.find("Number of constraints of delivered MUC : 3\n"), std::string::npos) << r.out;
     EXPECT_TRUE(readFile(dir / "tri.core.txt").starts_with("triangle\n"));
     EXPECT_EQ(readFile(dir / "tri.xml"), TRIANGLE_XML);
@@ -159,6 +161,8 @@ TEST(MucWrappers, ExtractTakesAnyLayout) {
     } cases[] = {
         {"one record per line, blanks doubled", "?\n1\n0  2 0 1 \n4\n0 0\n1 0\n2 0\n3 0\n1\n0 0 2 0 0 2 0 0 1 1\n"
                                                 "5\n2 0 1 0\n2 2 3 0\n2 1 2 0\n2 3 0 0\n2 2 0 0\n", false},
+        {"one record per line, blank lines", "?\n\n1\n0 2 0 1\n4\n0 0\n1 0\n2 0\n3 0\n1\n0 0 2 0 0 2 0 0 1 1\n \n"
+                                             "5\n2 0 1 0\n2 2 3 0\n2 1 2 0\n2 3 0 0\n2 2 0 0\n\n", false},
         {"one token per line", relaidOut(TRIANGLE, 1), true},
         {"seven tokens per line", relaidOut(TRIANGLE, 7), true},
         {"all on one line", relaidOut(TRIANGLE, 0), true},
@@ -210,6 +214,9 @@ TEST(MucWrappers, FailuresAreFoundFirst) {
         {"core in a directory", EXTRACT, {"tri.txt", "-o", "adir"}, nullptr, 2, "'adir' is a directory"},
         {"core in a missing directory", EXTRACT, {"tri.txt", "-o", "no/core.txt"}, nullptr, 2,
          "cannot write 'no/core.txt'"},
+        {"core in a FIFO", EXTRACT, {"tri.txt", "-o", "fifo"}, nullptr, 2, "'fifo' is not a regular file"},
+        {"core through a link to nothing", EXTRACT, {"tri.txt", "-o", "dangling"}, nullptr, 2,
+         "'dangling' is a link to nothing"},
         {"XML count too low", EXTRACT, {"low.xml"}, nullptr, 4, "xml2txt reported problems in 'low.xml'"},
         {"XML count too low", SOLVE, {"low.xml"}, nullptr, 4, "xml2txt reported problems in 'low.xml'"},
     };
@@ -217,6 +224,8 @@ TEST(MucWrappers, FailuresAreFoundFirst) {
         TempDir dir;
         writeFile(dir / "tri.txt", TRIANGLE);
         fs::create_directory(dir / "adir");
+        ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+        fs::create_symlink(dir / "nowhere/core.txt", dir / "dangling");
         std::string xml = TRIANGLE_XML;
         xml.replace(xml.find("nbConstraints=\"3\""), 17, "nbConstraints=\"2\"");
         writeFile(dir / "low.xml", xml);
