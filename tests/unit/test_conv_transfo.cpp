@@ -71,6 +71,8 @@ const char* const NO_INSTANCE = "erreur pb dans fichier\n";
 const char* const DOMAIN_MISSING =
     "erreur dans le fichier. Absence d'un bloc domain. Nombre de domaine d\xC3\xA9" "clare incorrect\n";
 const char* const HEAD = "test\n1\n0 3 0 1 2 \n";  // name and domains of EXAMPLE_TXT
+// The conversion stopped at the domain, or at the relation, of EXAMPLE.
+const std::string STOPPED_AT_DOMAIN = "test\n1\n\n", STOPPED_AT_RELATION = std::string(HEAD) + "2\n0 0\n1 0\n1\n\n";
 
 }  // namespace
 
@@ -129,18 +131,18 @@ TEST(ConvTransfo, AlteredInstances) {
          editOut("0 3 0 1 2 \n", ""), "erreur de format de fichier. Le champs values n'existe pas.\n"},
         // A list whose length is not its count would be misread: the conversion stops there.
         {"domain with empty values", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\" values=\"\"/>"),
-         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 1 dans la liste.\n"},
+         STOPPED_AT_DOMAIN, "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 1 dans la liste.\n"},
         {"domain list one value short", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\" values=\"0..1\"/>"),
-         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 2 dans la liste.\n"},
+         STOPPED_AT_DOMAIN, "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 2 dans la liste.\n"},
         {"domain list with a blank at the end", edit("<domain ", "<domain name=\"D0\" nbValues=\"3\" values=\"0..2 \"/>"),
-         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 4 dans la liste.\n"},
+         STOPPED_AT_DOMAIN, "erreur dans le fichier. Domaine 0 : 3 valeurs annonc\xC3\xA9" "es, 4 dans la liste.\n"},
         {"tuple list broken over two lines",
          edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" conflicts=\"(0,0)\n(1,1)\"/>"),
-         std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
+         STOPPED_AT_RELATION,
          "erreur dans le fichier. Relation 0 : 2 tuples de 2 valeurs annonc\xC3\xA9" "s, 2 dans la liste.\n"},
         {"tuple count one too high",
          edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbSupports=\"3\" supports=\"(0,0)(1,1)\"/>"),
-         std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
+         STOPPED_AT_RELATION,
          "erreur dans le fichier. Relation 0 : 3 tuples de 2 valeurs annonc\xC3\xA9" "s, 4 dans la liste.\n"},
         {"blanks around a count", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\" 2 \" "
                                                      "conflicts=\"(0,0)(1,1)\"/>"),
@@ -148,13 +150,13 @@ TEST(ConvTransfo, AlteredInstances) {
         // Counts the reader reads as numbers: a sign, zeros in front.
         {"count with a sign, one tuple short",
          edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"+2\" conflicts=\"(0,1)\"/>"),
-         std::string(HEAD) + "2\n0 0\n1 0\n1\n\n",
+         STOPPED_AT_RELATION,
          "erreur dans le fichier. Relation 0 : +2 tuples de 2 valeurs annonc\xC3\xA9" "s, 2 dans la liste.\n"},
         {"count with zeros in front", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" "
                                                          "nbConflicts=\"00000000002\" conflicts=\"(0,0)(1,1)\"/>"),
          editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0  00000000002 0 0 1 1 "), ""},
         {"count of two words", edit("<domain ", "<domain name=\"D0\" nbValues=\"3 0\" values=\"0..2\"/>"),
-         "test\n1\n\n", "erreur dans le fichier. Domaine 0 : 3 0 valeurs annonc\xC3\xA9" "es, 3 dans la liste.\n"},
+         STOPPED_AT_DOMAIN, "erreur dans le fichier. Domaine 0 : 3 0 valeurs annonc\xC3\xA9" "es, 3 dans la liste.\n"},
         {"blanks around the tuples", edit("<relation ", "<relation name=\"R0\" domain=\"D0 D0\" nbConflicts=\"2\" "
                                                         "conflicts=\"(0, 0) (1,1) \"/>"),
          editOut("0 0 2 0 0  2 0 0 1 1 ", "0 0 2 0 0  2 0  0   1 1   "), ""},
