@@ -179,8 +179,9 @@ TEST(MucWrappers, ExtractTakesAnyLayout) {
         EXPECT_EQ(r.err.find("not laid out one record per line") != std::string::npos, c.relaid) << c.what << ": " << r.err;
         const std::string core = readFile(dir / "in.core.txt");
         EXPECT_EQ(checkCore(parseInstance(c.text).toText(), parseInstance(core).toText()), "") << c.what << ":\n" << core;
-        if (c.relaid)
+        if (c.relaid) {
             EXPECT_EQ(splitInstanceLines(core).constraints.size(), 3u) << c.what << ": one constraint per line\n" << core;
+        }
         EXPECT_EQ(readFile(dir / "in.txt"), c.text) << c.what;
     }
 }
