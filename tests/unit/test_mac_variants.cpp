@@ -257,6 +257,45 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
     EXPECT_GT(unsat, 2);
 }
 
+// Variables of more than 32 neighbours (the revisions after a decision are
+// found by runs of 32 neighbours before their values are taken out), whose
+// lists mix neighbours of small domains with a few of more than four words
+// of bits, revised value by value between the others.
+TEST_F(VariantsTest, FastAndPlainAgreeOnVariablesOfManyNeighbours) {
+    std::mt19937 rng(2718);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int sat = 0, unsat = 0, larges = 0;
+    for (int k = 0; k < 40; ++k) {
+        Instance inst;
+        const int tailles[] = {uni(3, 5), uni(6, 9), uni(257, 300)};
+        for (int t : tailles) inst.domains.push_back(domaineAleatoire(rng, t, 3));
+        const int n = uni(34, 38);
+        for (int i = 0; i < n; ++i) inst.varDom.push_back(i % 16 == 5 ? 2 : i % 3 == 0);
+        // Around the hard region of so dense a network (a tenth of the pairs
+        // of values forbidden), looser or tighter from one instance to the next.
+        const double serre = 0.06 + 0.016 * (k % 6);
+        std::vector<int> degre(n, 0);
+        for (int x = 0; x < n; ++x)
+            for (int y = x + 1; y < n; ++y) {
+                if ((inst.varDom[x] == 2 && inst.varDom[y] == 2) || uni(0, 99) < 12) continue;
+                contraindre(inst, rng, x, y, k % 2 == 0, [&](double u) { return (u < serre) != (k % 2 == 0); });
+                ++degre[x];
+                ++degre[y];
+            }
+        for (int x = 0; x < n; ++x) larges += degre[x] > 32 && inst.varDom[x] != 2;
+        const std::string texte = inst.toText();
+        std::string uns;
+        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
+        const Sortie vite = run(texte, uns, false), simple = run(texte, uns, true);
+        ASSERT_EQ(vite, simple) << "instance " << k;
+        ASSERT_NE(vite.status, 255) << "instance " << k << " was refused";
+        (vite.status ? sat : unsat)++;
+    }
+    EXPECT_GT(sat, 4);
+    EXPECT_GT(unsat, 4);
+    EXPECT_GT(larges, 100) << "variables of more than one run of neighbours";
+}
+
 namespace {
 
 // "" when every domain's bit set holds exactly the values of its first
