@@ -73,7 +73,9 @@ void undo_reduction(Network& net, SearchState& s) {
         s.niveau_trail[i] = -1;
         DOMAINE& d = net.realDom[i];
         const int taille = s.reductions_vals[i][s.reductions_sommet[i]--];
-        if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
+        if (s.reference) {
+            d.nbvalC = taille;  // the plain variant keeps no bit set
+        } else if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
             copierBits(d.bits.locaux(), s.trail_bits.data() + static_cast<size_t>(slot) * s.motsTrail, mots);
             d.nbvalC = taille;
         } else {
@@ -85,7 +87,8 @@ void undo_reduction(Network& net, SearchState& s) {
 
 void update_current_domain(Network& net, SearchState& s) {
     const Ushort x = s.var_instancie[s.level];
-    changerTaille(net.realDom[x], s.nbvalSuppr[x]);
+    if (s.reference) net.realDom[x].nbvalC = s.nbvalSuppr[x];
+    else changerTaille(net.realDom[x], s.nbvalSuppr[x]);
 }
 
 // ---------------------------------------------------------------------------

@@ -80,7 +80,8 @@ struct SearchState {
     std::vector<std::vector<Ushort>> voisins_lus;
 
     // Variant and measures.
-    bool reference = false;       // support test by a plain scan of the neighbour's domain (bench and tests)
+    bool reference = false;       // plain variant (bench and tests): support by a scan of the neighbour's domain,
+                                  // choice by sums, removals that keep no positions or bit sets
     std::uint64_t decisions = 0;  // values tried by label
     std::clock_t searchClock = 0; // CPU time of the search phase of the last run
 };

@@ -68,6 +68,24 @@ inline bool soutenu(Network& net, const REL& m, Ushort i, Ushort j, int a) {
     else return soutenuVite(net, m, i < j ? 0 : 1, net.realDom[j], a);
 }
 
+// The removal of the value at position p of x's domain, in two steps (the
+// trail, between them, saves the size before it): the last value of the
+// current domain takes position p, then the domain shrinks by one.  The
+// plain variant, whose support test reads neither the positions nor the
+// bit set, only swaps and counts.
+template <bool Reference>
+inline void echangerAvecDernier(Network& net, int x, int p) {
+    DOMAINE& d = net.realDom[x];
+    if constexpr (Reference) std::swap(d.ind_val_rest[p], d.ind_val_rest[d.nbvalC - 1]);
+    else switchDom(net, x, p, d.nbvalC - 1);
+}
+
+template <bool Reference>
+inline void raccourcir(DOMAINE& d) {
+    if constexpr (Reference) --d.nbvalC;
+    else retirerDernier(d);
+}
+
 // Root revision of x against its neighbour y: removes the values of x without
 // support in y, queueing x at its first loss.  False when x is emptied.
 template <bool Reference>
@@ -80,16 +98,16 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
             ++p;
             continue;
         }
-        switchDom(net, x, p, d.nbvalC - 1);
-        retirerDernier(d);
+        echangerAvecDernier<Reference>(net, x, p);
+        raccourcir<Reference>(d);
         if (d.nbvalC == 0) return false;
         if (!s.presente[x]) enqueue(s, x);
     }
     return true;
 }
 
-// First cut of i at the current level: save its size (and its bit set, when
-// it lies in the domain's own words) and stack it.
+// First cut of i at the current level: save its size (and, for the fast
+// variant, its bit set, when it lies in the domain's own words) and stack it.
 inline void trailer(Network& net, SearchState& s, Ushort i) {
     const DOMAINE& d = net.realDom[i];
     s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(d.nbvalC);
@@ -98,7 +116,7 @@ inline void trailer(Network& net, SearchState& s, Ushort i) {
     if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
     const int slot = ++s.trail_sommet;
     s.trail[slot] = i;
-    if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {
+    if (const size_t mots = d.bits.size(); !s.reference && mots <= BitsDomaine::LOCAUX) {
         const size_t debut = static_cast<size_t>(slot) * s.motsTrail;
         if (debut + mots > s.trail_bits.size()) s.trail_bits.resize(2 * (debut + mots));
         copierBits(s.trail_bits.data() + debut, d.bits.locaux(), mots);
@@ -111,7 +129,7 @@ inline void trailer(Network& net, SearchState& s, Ushort i) {
 // a decision: each value of i's current domain without support (soutenu(a)
 // false) leaves it, in order.  False when i is emptied: j's weight towards
 // i goes up.
-template <class Soutien>
+template <bool Reference, class Soutien>
 inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien soutenu) {
     VOISIN& g = net.graphe[j];
     const Ushort i = g.tab_voisins[k];
@@ -127,13 +145,13 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
             flag = 1;
             ++s.nbActive;
         }
-        switchDom(net, i, p, d.nbvalC - 1);
+        echangerAvecDernier<Reference>(net, i, p);
         // A variable waiting in the queue has already been trailed at this level.
         if (!s.presente[i]) {
             enqueue(s, i);
             if (s.niveau_trail[i] != s.level) trailer(net, s, i);
         }
-        retirerDernier(d);
+        raccourcir<Reference>(d);
         if (d.nbvalC == 0) {
             int& w = g.weight[g.arcs[k].lu];
             w = static_cast<int>(static_cast<unsigned>(w) + 1u);
@@ -380,7 +398,7 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
         if (trouve < 0) {
             const REL& m = net.relDef[arcs[k].paire];
             const int e = voisins[k] < j ? 0 : 1;
-            if (!reviserContre(net, s, j, k, [&](int a) { return soutenuVite(net, m, e, c.dj, a); })) return false;
+            if (!reviserContre<false>(net, s, j, k, [&](int a) { return soutenuVite(net, m, e, c.dj, a); })) return false;
             ++k;
         }
     }
@@ -394,7 +412,7 @@ bool propagerMacReference(Network& net, SearchState& s, Ushort j) {
     for (int k = 0; k < g.degre; ++k) {
         const REL& m = net.relDef[g.arcs[k].paire];
         const bool premier = g.tab_voisins[k] < j;
-        if (!reviserContre(net, s, j, k, [&](int a) { return supportParBalayage(m, premier, dj, a); })) return false;
+        if (!reviserContre<true>(net, s, j, k, [&](int a) { return supportParBalayage(m, premier, dj, a); })) return false;
     }
     return true;
 }
@@ -478,13 +496,16 @@ bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
     s.tete = 0;
     s.queue = 1;
     s.Liste_ac8_var[1] = x;
-    // x is never revised meanwhile: its bit set, when in the domain's own
-    // words, is put back as it was.
+    // Meanwhile x's domain is its value at position 0, and x is never
+    // revised: the fast variant narrows its bit set too, and puts it back
+    // as it was.
     DOMAINE& dx = net.realDom[x];
     const int taille = dx.nbvalC;
     const bool locaux = dx.bits.size() <= BitsDomaine::LOCAUX;
     std::uint64_t bits[BitsDomaine::LOCAUX];
-    if (locaux) {
+    if (s.reference) {
+        dx.nbvalC = 1;
+    } else if (locaux) {
         std::copy_n(dx.bits.locaux(), BitsDomaine::LOCAUX, bits);
         std::fill_n(dx.bits.locaux(), BitsDomaine::LOCAUX, 0);
         const int v = dx.ind_val_rest[0];
@@ -500,7 +521,9 @@ bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
             ok = false;
             break;
         }
-    if (locaux) {
+    if (s.reference) {
+        dx.nbvalC = taille;
+    } else if (locaux) {
         std::copy_n(bits, BitsDomaine::LOCAUX, dx.bits.locaux());
         dx.nbvalC = taille;
     } else {
