@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "Filtrages/acs.h"
 #include "csp_gen.h"
@@ -43,6 +44,13 @@ protected:
         o.activity = readFile("activity");
         o.weightCons = readFile("weightCons");
         return o;
+    }
+
+    // The fast run and the plain run of `texte` from a weight file of ones.
+    static std::pair<Sortie, Sortie> deuxRuns(const std::string& texte, const Instance& inst) {
+        std::string uns;
+        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
+        return {run(texte, uns, false), run(texte, uns, true)};
     }
 };
 
@@ -149,9 +157,7 @@ TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
     for (int k = 0; k < NB_INSTANCES; ++k) {
         const Instance inst = randomInstance(rng, parametres(k));
         const std::string texte = inst.toText();
-        std::string uns;
-        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
-        const Sortie vite = run(texte, uns, false), simple = run(texte, uns, true);
+        const auto [vite, simple] = deuxRuns(texte, inst);
         ASSERT_EQ(vite, simple) << "instance " << k << "\n" << texte;
         // A second run from the weights the first one left.
         const Sortie vite2 = run(texte, vite.weight, false), simple2 = run(texte, vite.weight, true);
@@ -246,9 +252,7 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
                 contraindre(inst, rng, x, y, permis, [&](double u) { return u < listee; });
             }
         const std::string texte = inst.toText();
-        std::string uns;
-        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
-        const Sortie vite = run(texte, uns, false), simple = run(texte, uns, true);
+        const auto [vite, simple] = deuxRuns(texte, inst);
         ASSERT_EQ(vite, simple) << "instance " << k;
         ASSERT_NE(vite.status, 255) << "instance " << k << " was refused";
         (vite.status ? sat : unsat)++;
@@ -284,9 +288,7 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnVariablesOfManyNeighbours) {
             }
         for (int x = 0; x < n; ++x) larges += degre[x] > 32 && inst.varDom[x] != 2;
         const std::string texte = inst.toText();
-        std::string uns;
-        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
-        const Sortie vite = run(texte, uns, false), simple = run(texte, uns, true);
+        const auto [vite, simple] = deuxRuns(texte, inst);
         ASSERT_EQ(vite, simple) << "instance " << k;
         ASSERT_NE(vite.status, 255) << "instance " << k << " was refused";
         (vite.status ? sat : unsat)++;
