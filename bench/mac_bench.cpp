@@ -2,7 +2,8 @@
 // loaded, search, the three files written in the working directory), with
 // its measures on standard output as key=value pairs:
 //
-//   mac_bench [--reference] instance     the run; --reference: plain support test
+//   mac_bench [--reference] instance     the run; --reference: the plain reader
+//                                        (lecture_simple.h) and the plain search
 //   mac_bench --weights instance         writes a "weight" file of ones and exits
 //   mac_bench --fscanf instance          reads every token with fscanf, for comparison
 //
@@ -12,9 +13,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <ctime>
 
 #include "EntreesSorties/entrees_sorties.h"
+#include "EntreesSorties/lecture_simple.h"
 #include "mac.h"
 
 namespace {
@@ -78,7 +81,14 @@ int main(int argc, char** argv) {
     static Network net;
     static SearchState etat;
     const std::clock_t debut = std::clock();
-    readCSP(argv[a], net);
+    if (!reference) readCSP(argv[a], net);
+    else
+        try {
+            lireCSPSimple(argv[a], net);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s: %s\n", argv[a], e.what());
+            return 255;
+        }
     const std::clock_t lu = std::clock();
     etat.reference = reference;
     const int status = solve(net, etat, argv[a], debut, nullptr);
