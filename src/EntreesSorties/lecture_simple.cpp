@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -99,7 +100,10 @@ void lireContraintes(std::FILE* f, Network& net) {
     net.ctr.resize(net.nb_ctr);
     for (CONSTRAINTS& c : net.ctr) {
         c.variables.resize(static_cast<size_t>(entier(f, "an arity")));
-        for (Ushort& v : c.variables) v = static_cast<Ushort>(entier(f, "a scope variable"));
+        for (Ushort& v : c.variables) {
+            v = static_cast<Ushort>(entier(f, "a scope variable"));
+            if (v >= net.nb_var) throw std::out_of_range("scope variable " + std::to_string(v));
+        }
         c.nbRel = entier(f, "a relation");
         if (c.variables.size() != 2 || net.tabTuples.at(static_cast<size_t>(c.nbRel)).arity != 2)
             throw FormatError("a constraint is not binary");
@@ -117,7 +121,7 @@ void plierEnPaires(Network& net) {
         const int p = c.variables[0] > c.variables[1] ? 1 : 0, q = 1 - p;
         const int u = c.variables[p], v = c.variables[q];
         const int y = net.ref(u, v);
-        const DOMAIN &dp = net.domD[rel.domaines[p]], &dq = net.domD[rel.domaines[q]];
+        const DOMAIN &dp = net.domD.at(rel.domaines[p]), &dq = net.domD.at(rel.domaines[q]);
         REL& m = net.relDef[compteur];
         auto cellules = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(dp.size) * dq.size, 0);
         for (int t = 0; t < rel.nb_tuples; ++t)

@@ -14,6 +14,8 @@
 //
 // It builds what the plain search variant reads, and no more: the bit rows,
 // residues and blocks of the fast support test are left empty.  Throws
-// FormatError for a token that can't be read or a value outside its domain,
-// NaryRelation for a relation of arity other than 2; it checks nothing else.
+// FormatError for a token that can't be read, a tuple value outside its
+// domain or a constraint that is not binary, NaryRelation for a relation of
+// arity other than 2, std::out_of_range for a reference past its block; it
+// checks nothing else.
 void lireCSPSimple(const char* nom, Network& net);
