@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -132,4 +133,8 @@ TEST_F(LectureSimpleTest, RefusesWhatItCannotRead) {
     }
     EXPECT_THROW(simple("?\n1\n0 2 0 1\n1\n0 0\n1\n0 1 3 0 0 0 0\n0\n"), NaryRelation);
     EXPECT_THROW(lireCSPSimple("nosuch.txt", *std::make_unique<Network>()), FormatError);
+    // References past their block.
+    EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 1 0 1\n1\n2 0 7 0\n"), std::out_of_range);
+    EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 3\n0\n0\n"), std::out_of_range);
+    EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 4 1 0 1\n1\n2 0 1 0\n"), std::out_of_range);
 }
