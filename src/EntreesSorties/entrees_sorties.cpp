@@ -313,6 +313,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
     std::vector<int> premier1;  // per value index of the second domain: the first index of its value
     size_t octets = 0;                  // bytes of the matrices built so far
     std::vector<std::uint8_t> brouillon;  // the cells marked for a matrix left for later, thrown away
+    std::vector<int> paires;              // the pairs of a product, kept or not, before the copy of those kept
     for (int i = 0; i < R; ++i) {
         in.record = i;
         in.number("relation number");
@@ -345,7 +346,6 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
             octets += static_cast<size_t>(produit);
         }
         rel.tuples.clear();
-        size_t distincts = 0;  // cells listed, each counted once
         {
             // The text position, the cells and the lookups in locals: the
             // byte stores below would otherwise reload them at each tuple.
@@ -369,7 +369,6 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
                     if (sortie) *sortie++ = v;
                 }
                 std::uint8_t& cellule = marques[static_cast<size_t>(ab[0]) * colonnes + static_cast<size_t>(ab[1])];
-                distincts += cellule ^ 1u;
                 cellule = 1;
             }
             in.pos = static_cast<size_t>(p - in.texte.data());
@@ -380,38 +379,44 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
             continue;
         }
         // The cell of a value index is that of the first index of its value:
-        // the index itself when no value repeats, and then the cells not
-        // listed are the allowed pairs, counted as the cells were marked.
+        // the index itself when no value repeats.
         const bool distinctes = i0.distinctes && i1.distinctes;
         premier1.resize(d1.size);
         for (int b = 0; b < d1.size; ++b) premier1[b] = distinctes ? b : premierIndice(i1, d1.val[b]);
-        size_t permis = static_cast<size_t>(produit) - distincts;
-        if (!distinctes) {
-            permis = 0;
-            for (int a = 0; a < d0.size; ++a) {
-                const std::uint8_t* ligne = listee + static_cast<size_t>(premierIndice(i0, d0.val[a])) * d1.size;
-                for (int b = 0; b < d1.size; ++b) permis += !ligne[premier1[b]];
-            }
-        }
-        // Each pair written, kept when not listed: one spare pair at the end.
-        rel.tuples.resize(2 * permis + 2);
-        int* sortie = rel.tuples.data();
+        // Each pair written in the scratch table, kept when not listed, then
+        // the pairs kept copied: the table is written once, at its size.
+        if (paires.size() < 2 * static_cast<size_t>(produit) + 2) paires.resize(2 * static_cast<size_t>(produit) + 2);
+        int* sortie = paires.data();
         size_t k = 0;
         for (int a = 0; a < d0.size; ++a) {
             const int pa = distinctes ? a : premierIndice(i0, d0.val[a]);
             const std::uint8_t* ligne = listee + static_cast<size_t>(pa) * d1.size;
             const int va = d0.val[a];
-            for (int b = 0; b < d1.size; ++b) {
-                sortie[k] = va;
-                sortie[k + 1] = d1.val[b];
-                k += 2 * static_cast<size_t>(!ligne[premier1[b]]);
-            }
+            if (distinctes)
+                for (int b = 0; b < d1.size; ++b) {
+                    sortie[k] = va;
+                    sortie[k + 1] = d1.val[b];
+                    k += 2 * static_cast<size_t>(!ligne[b]);
+                }
+            else
+                for (int b = 0; b < d1.size; ++b) {
+                    sortie[k] = va;
+                    sortie[k + 1] = d1.val[b];
+                    k += 2 * static_cast<size_t>(!ligne[premier1[b]]);
+                }
         }
-        rel.tuples.resize(k);
+        rel.tuples.assign(sortie, sortie + k);
         rel.nb_tuples = static_cast<Ushort>(k / 2);
         // The listed cells become the allowed ones: the others at first indexes.
         if (distinctes) {
-            for (long c = 0; c < produit; ++c) listee[c] ^= 1;
+            long c = 0;
+            for (; c + 8 <= produit; c += 8) {  // eight cells at a time
+                std::uint64_t huit;
+                std::memcpy(&huit, listee + c, 8);
+                huit ^= 0x0101010101010101ull;
+                std::memcpy(listee + c, &huit, 8);
+            }
+            for (; c < produit; ++c) listee[c] ^= 1;
             continue;
         }
         for (int a = 0; a < d0.size; ++a) {
