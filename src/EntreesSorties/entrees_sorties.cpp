@@ -392,7 +392,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
             const int pa = distinctes ? a : premierIndice(i0, d0.val[a]);
             const std::uint8_t* ligne = listee + static_cast<size_t>(pa) * d1.size;
             const int va = d0.val[a];
-            if (distinctes)
+            if (distinctes)  // the same without the lookup of the first index
                 for (int b = 0; b < d1.size; ++b) {
                     sortie[k] = va;
                     sortie[k + 1] = d1.val[b];
