@@ -18,19 +18,6 @@
 
 namespace {
 
-class LectureSimpleTest : public ::testing::Test {
-protected:
-    TempDir dir;
-    ScopedChdir here{dir.path};
-
-    static Network simple(const std::string& texte) {
-        writeFile("current.txt", texte);
-        Network net;
-        lireCSPSimple("current.txt", net);
-        return net;
-    }
-};
-
 // What networkDifference leaves out: the tuple tables, the constraints as
 // read and the arcs the search follows.
 void memesTablesEtArcs(const Network& a, const Network& b) {
@@ -72,6 +59,28 @@ void memesTablesEtArcs(const Network& a, const Network& b) {
     }
 }
 
+class LectureSimpleTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScopedChdir here{dir.path};
+
+    static Network simple(const std::string& texte) {
+        writeFile("current.txt", texte);
+        Network net;
+        lireCSPSimple("current.txt", net);
+        return net;
+    }
+
+    // Both readers on `texte`: the same network.
+    static void memeReseau(const std::string& texte) {
+        Network vite;
+        parseCSP(texte, "current.txt", vite);
+        const Network plain = simple(texte);
+        EXPECT_EQ(networkDifference(plain, vite), "");
+        memesTablesEtArcs(plain, vite);
+    }
+};
+
 }  // namespace
 
 // Files that exercise each step of the building: forbidden lists empty and
@@ -93,11 +102,7 @@ TEST_F(LectureSimpleTest, BuildsTheNetworkOfTheFastReader) {
     };
     for (const auto& [quoi, texte] : fichiers) {
         SCOPED_TRACE(quoi);
-        Network vite;
-        parseCSP(texte, "current.txt", vite);
-        const Network plain = simple(texte);
-        EXPECT_EQ(networkDifference(plain, vite), "");
-        memesTablesEtArcs(plain, vite);
+        memeReseau(texte);
     }
 }
 
@@ -111,11 +116,7 @@ TEST_F(LectureSimpleTest, BuildsTheNetworkOfTheFastReaderOnRandomInstances) {
         p.repeatPair = 0.3;
         const std::string texte = randomInstance(rng, p).toText();
         SCOPED_TRACE(texte);
-        Network vite;
-        parseCSP(texte, "current.txt", vite);
-        const Network plain = simple(texte);
-        ASSERT_EQ(networkDifference(plain, vite), "");
-        memesTablesEtArcs(plain, vite);
+        memeReseau(texte);
         if (HasFailure()) return;
     }
 }
