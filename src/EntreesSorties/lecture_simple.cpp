@@ -25,6 +25,13 @@ int entier(std::FILE* f, const char* quoi) {
     return v;
 }
 
+// The next number, a count of at most 65535.
+int compte(std::FILE* f, const char* quoi) {
+    const int n = entier(f, quoi);
+    if (n < 0 || n > 65535) throw FormatError(std::string(quoi) + " " + std::to_string(n) + " is out of range");
+    return n;
+}
+
 // First index of value v in domain d, by a scan.
 int indice(const DOMAIN& d, int v) {
     for (int k = 0; k < d.size; ++k)
@@ -33,18 +40,18 @@ int indice(const DOMAIN& d, int v) {
 }
 
 void lireDomaines(std::FILE* f, Network& net) {
-    net.nb_dom = static_cast<Ushort>(entier(f, "the domain count"));
+    net.nb_dom = static_cast<Ushort>(compte(f, "the domain count"));
     net.domD.resize(net.nb_dom);
     for (DOMAIN& d : net.domD) {
         entier(f, "a domain number");
-        d.size = entier(f, "a value count");
+        d.size = compte(f, "a value count");
         d.val.resize(static_cast<size_t>(d.size));
         for (int& v : d.val) v = entier(f, "a value");
     }
 }
 
 void lireVariables(std::FILE* f, Network& net) {
-    net.nb_var = static_cast<Ushort>(entier(f, "the variable count"));
+    net.nb_var = static_cast<Ushort>(compte(f, "the variable count"));
     net.realDom.resize(net.nb_var);
     net.graphe.resize(net.nb_var);
     net.vars.resize(net.nb_var);
@@ -61,7 +68,7 @@ void lireVariables(std::FILE* f, Network& net) {
 // Both passes over the relations: tt gets the tuples as listed, tabTuples
 // the allowed ones.
 void lireRelations(std::FILE* f, Network& net) {
-    const int R = entier(f, "the relation count");
+    const int R = compte(f, "the relation count");
     net.tabTuples.resize(static_cast<size_t>(R));
     std::vector<TUPLES> tt(static_cast<size_t>(R));
     for (int i = 0; i < R; ++i) {
@@ -72,7 +79,7 @@ void lireRelations(std::FILE* f, Network& net) {
         rel.arity = 2;
         rel.domaines.resize(2);
         for (Ushort& d : rel.domaines) d = static_cast<Ushort>(entier(f, "a relation domain"));
-        const int n = entier(f, "a tuple count");
+        const int n = compte(f, "a tuple count");
         tt[i].nb_tuples = static_cast<Ushort>(n);
         tt[i].tuples.resize(2 * static_cast<size_t>(n));
         for (int& v : tt[i].tuples) v = entier(f, "a tuple value");
@@ -96,17 +103,18 @@ void lireRelations(std::FILE* f, Network& net) {
 }
 
 void lireContraintes(std::FILE* f, Network& net) {
-    net.nb_ctr = static_cast<Ushort>(entier(f, "the constraint count"));
+    net.nb_ctr = static_cast<Ushort>(compte(f, "the constraint count"));
     net.ctr.resize(net.nb_ctr);
     for (CONSTRAINTS& c : net.ctr) {
-        c.variables.resize(static_cast<size_t>(entier(f, "an arity")));
+        if (entier(f, "an arity") != 2) throw FormatError("a constraint is not binary");
+        c.variables.resize(2);
         for (Ushort& v : c.variables) {
             v = static_cast<Ushort>(entier(f, "a scope variable"));
             if (v >= net.nb_var) throw std::out_of_range("scope variable " + std::to_string(v));
         }
         c.nbRel = entier(f, "a relation");
-        if (c.variables.size() != 2 || net.tabTuples.at(static_cast<size_t>(c.nbRel)).arity != 2)
-            throw FormatError("a constraint is not binary");
+        if (c.nbRel < 0 || static_cast<size_t>(c.nbRel) >= net.tabTuples.size())
+            throw std::out_of_range("relation " + std::to_string(c.nbRel));
         c.watch = c.variables[0];
     }
 }

@@ -127,6 +127,8 @@ TEST_F(LectureSimpleTest, RefusesWhatItCannotRead) {
         {"not a number", "?\n1\n0 2 0 x\n"},
         {"value outside its domain", "?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 1 0 5\n1\n2 0 1 0\n"},
         {"constraint of arity 3", "?\n1\n0 2 0 1\n3\n0 0\n1 0\n2 0\n1\n0 1 2 0 0 1 0 1\n1\n3 0 1 2 0\n"},
+        {"negative tuple count", "?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 -1\n"},
+        {"negative value count", "?\n1\n0 -2 0 1\n"},
     };
     for (const auto& [quoi, texte] : fichiers) {
         SCOPED_TRACE(quoi);
@@ -138,4 +140,5 @@ TEST_F(LectureSimpleTest, RefusesWhatItCannotRead) {
     EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 1 0 1\n1\n2 0 7 0\n"), std::out_of_range);
     EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 3\n0\n0\n"), std::out_of_range);
     EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 4 1 0 1\n1\n2 0 1 0\n"), std::out_of_range);
+    EXPECT_THROW(simple("?\n1\n0 2 0 1\n2\n0 0\n1 0\n1\n0 1 2 0 0 1 0 1\n1\n2 0 1 -1\n"), std::out_of_range);
 }
