@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <type_traits>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -163,6 +165,28 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
     return true;
 }
 
+// Two words of a bit set, worked on together.
+using Paire = std::uint64_t __attribute__((vector_size(16)));
+
+// Words p[0 .. 1] (U a pair) or p[0] (U a word), loaded at once.
+template <class U>
+[[gnu::always_inline]] inline U charger(const std::uint64_t* p) {
+    U x;
+    std::memcpy(&x, p, sizeof x);
+    return x;
+}
+
+// bits &= ~sans over W words, by the same units as sansSupport loads them.
+template <int W>
+[[gnu::always_inline]] inline void oterBits(std::uint64_t* bits, const std::uint64_t* sans) {
+    constexpr int L = W % 2 == 0 ? 2 : 1;
+    using U = std::conditional_t<L == 2, Paire, std::uint64_t>;
+    for (int u = 0; u < W / L; ++u) {
+        const U x = charger<U>(bits + u * L) & ~charger<U>(sans + u * L);
+        std::memcpy(bits + u * L, &x, sizeof x);
+    }
+}
+
 // Takes the values of `sans` (W words over the value indexes) out of the
 // first n entries of val as the value-by-value scan does: the value at the
 // smallest position changes places with the last one, the domain shrinks by
@@ -226,8 +250,7 @@ template <int W>
         oterParPlaces<W, W>(val, pos, n, sans);
     }
     d.nbvalC = n;
-    std::uint64_t* bits = d.bits.locaux();
-    for (int w = 0; w < W; ++w) bits[w] &= ~sans[w];
+    oterBits<W>(d.bits.locaux(), sans);
 }
 
 // The same for a bit set of `mots` words (1 to 4).
@@ -275,27 +298,42 @@ bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, c
 // `lignes`: the rows are taken out of di, in the order of j's domain and four
 // at a time, until nothing is left, which is the common case; the last rows
 // (fewer than four) are taken without a test.  False when nothing is left.
+// An even number of words is loaded and stored two at a time: a word stored
+// alone and read back within a wider load would stall that load.
 template <int W>
-inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, const int* val, int n,
-                        std::uint64_t* reste) {
+[[gnu::always_inline]] inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, const int* val,
+                                               int n, std::uint64_t* reste) {
+    constexpr int L = W % 2 == 0 ? 2 : 1;  // words per unit
+    constexpr int N = W / L;                // units per row
+    using U = std::conditional_t<L == 2, Paire, std::uint64_t>;
+    auto vide = [](U x) {
+        if constexpr (L == 2) return (x[0] | x[1]) == 0;
+        else return x == 0;
+    };
     const int* const fin = val + n;
-    for (int w = 0; w < W; ++w) reste[w] = di[w];
+    U r[N];
+    for (int u = 0; u < N; ++u) r[u] = charger<U>(di + u * L);
     for (; fin - val >= 4; val += 4) {
         const std::uint64_t* l0 = lignes + static_cast<size_t>(val[0]) * W;
         const std::uint64_t* l1 = lignes + static_cast<size_t>(val[1]) * W;
         const std::uint64_t* l2 = lignes + static_cast<size_t>(val[2]) * W;
         const std::uint64_t* l3 = lignes + static_cast<size_t>(val[3]) * W;
-        std::uint64_t encore = 0;
-        for (int w = 0; w < W; ++w) encore |= reste[w] &= ~(l0[w] | l1[w] | l2[w] | l3[w]);
-        if (!encore) return false;
+        U encore = r[0] & 0;
+        for (int u = 0; u < N; ++u)
+            encore |= r[u] &= ~(charger<U>(l0 + u * L) | charger<U>(l1 + u * L) | charger<U>(l2 + u * L) |
+                                charger<U>(l3 + u * L));
+        if (vide(encore)) return false;
     }
     for (; val != fin; ++val) {
         const std::uint64_t* ligne = lignes + static_cast<size_t>(*val) * W;
-        for (int w = 0; w < W; ++w) reste[w] &= ~ligne[w];
+        for (int u = 0; u < N; ++u) r[u] &= ~charger<U>(ligne + u * L);
     }
-    std::uint64_t encore = 0;
-    for (int w = 0; w < W; ++w) encore |= reste[w];
-    return encore != 0;
+    U encore = r[0] & 0;
+    for (int u = 0; u < N; ++u) {
+        std::memcpy(reste + u * L, &r[u], sizeof r[u]);
+        encore |= r[u];
+    }
+    return !vide(encore);
 }
 
 // The lanes of a block (BLOC lanes of BLOC bits) that have no bit in
