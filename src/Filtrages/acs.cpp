@@ -391,12 +391,6 @@ struct ContreJ {
     }
 }
 
-// What a revision after a decision takes out, found before it is taken out.
-struct Coupe {
-    int k;                                    // the neighbour's position in j's list
-    std::uint64_t sans[BitsDomaine::LOCAUX];  // its values without support (the arc's words)
-};
-
 // Revision of each future neighbour of j against j after a decision.  j's
 // domain and list do not change meanwhile, and a revision reads only j and
 // its own neighbour: the values without support of up to LOT neighbours are
@@ -404,6 +398,8 @@ struct Coupe {
 // scan takes them out (an arc of wider rows is revised value by value in
 // its turn).  The tests then run back to back, and whether a neighbour
 // loses values, a third of the time, is no longer a branch of their loop.
+// Each test writes in its own slot of the lot and sets its own bit of the
+// set of neighbours to cut, so that no test waits for the one before.
 bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
     constexpr int LOT = 32;
     const VOISIN& g = net.graphe[j];
@@ -411,25 +407,25 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
     const Ushort* voisins = g.tab_voisins.data();
     const ARC* arcs = g.arcs.data();
     const int degre = g.degre;
-    Coupe coupes[LOT];
+    std::uint64_t sans[LOT][BitsDomaine::LOCAUX];  // per neighbour of the lot: its values without support
     for (int k = 0; k < degre;) {
-        const int fin = std::min(degre, k + LOT);
-        int n = 0, trouve = 0;
+        const int debut = k, fin = std::min(degre, k + LOT);
+        std::uint32_t aCouper = 0;  // bit q: neighbour debut + q loses values
+        int trouve = 0;
         for (; k < fin; ++k) {
-            coupes[n].k = k;
-            trouve = couper(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), coupes[n].sans);
+            trouve = couper(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), sans[k - debut]);
             if (trouve < 0) break;
-            n += trouve;
+            aCouper |= static_cast<std::uint32_t>(trouve) << (k - debut);
         }
-        for (int q = 0; q < n; ++q) {
-            const int kq = coupes[q].k;
+        for (; aCouper; aCouper &= aCouper - 1) {
+            const int q = std::countr_zero(aCouper), kq = debut + q;
             const ARC& arc = arcs[kq];
             bool ok;
             switch (motsArc(arc)) {
-            case 1: ok = retirer<1>(net, s, j, arc, voisins[kq], coupes[q].sans); break;
-            case 2: ok = retirer<2>(net, s, j, arc, voisins[kq], coupes[q].sans); break;
-            case 3: ok = retirer<3>(net, s, j, arc, voisins[kq], coupes[q].sans); break;
-            default: ok = retirer<4>(net, s, j, arc, voisins[kq], coupes[q].sans); break;
+            case 1: ok = retirer<1>(net, s, j, arc, voisins[kq], sans[q]); break;
+            case 2: ok = retirer<2>(net, s, j, arc, voisins[kq], sans[q]); break;
+            case 3: ok = retirer<3>(net, s, j, arc, voisins[kq], sans[q]); break;
+            default: ok = retirer<4>(net, s, j, arc, voisins[kq], sans[q]); break;
             }
             if (!ok) return false;
         }
