@@ -110,7 +110,7 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
 
 // First cut of i at the current level: save its size (and, for the fast
 // variant, its bit set, when it lies in the domain's own words) and stack it.
-inline void trailer(Network& net, SearchState& s, Ushort i) {
+[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i) {
     const DOMAINE& d = net.realDom[i];
     s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(d.nbvalC);
     PILE_VAR& f = s.future_fc[s.level];
