@@ -318,7 +318,7 @@ template <int W>
         const std::uint64_t* l1 = lignes + static_cast<size_t>(val[1]) * W;
         const std::uint64_t* l2 = lignes + static_cast<size_t>(val[2]) * W;
         const std::uint64_t* l3 = lignes + static_cast<size_t>(val[3]) * W;
-        U encore = r[0] & 0;
+        U encore{};
         for (int u = 0; u < N; ++u)
             encore |= r[u] &= ~(charger<U>(l0 + u * L) | charger<U>(l1 + u * L) | charger<U>(l2 + u * L) |
                                 charger<U>(l3 + u * L));
@@ -328,7 +328,7 @@ template <int W>
         const std::uint64_t* ligne = lignes + static_cast<size_t>(*val) * W;
         for (int u = 0; u < N; ++u) r[u] &= ~charger<U>(ligne + u * L);
     }
-    U encore = r[0] & 0;
+    U encore{};
     for (int u = 0; u < N; ++u) {
         std::memcpy(reste + u * L, &r[u], sizeof r[u]);
         encore |= r[u];
@@ -401,7 +401,7 @@ struct ContreJ {
 // Each test writes in its own slot of the lot and sets its own bit of the
 // set of neighbours to cut, so that no test waits for the one before.
 bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
-    constexpr int LOT = 32;
+    constexpr int LOT = 32;  // at most the bits of aCouper
     const VOISIN& g = net.graphe[j];
     const ContreJ c(net, j);
     const Ushort* voisins = g.tab_voisins.data();
