@@ -190,31 +190,35 @@ template <int W>
 // Takes the values of `sans` (W words over the value indexes) out of the
 // first n entries of val as the value-by-value scan does: the value at the
 // smallest position changes places with the last one, the domain shrinks by
-// one, and so on.  `places` (P words) follows the positions of the values
-// still to go, so the smallest is one bit search; one word does when the
-// domain has at most 64 values left.
+// one, and so on.  `places` (P words) holds the positions of the values to
+// go, so the smallest is one bit search; one word does when the domain has
+// at most 64 values left.  Whether the last value is to go too is read in
+// that word, or else in `sans`, and its position is left in `places`: past
+// the end of the domain by then, it is never the smallest while values
+// remain to go.  So each word of `places` is worked on in a register, one
+// after the other.
 template <int P, int W>
 [[gnu::always_inline]] inline void oterParPlaces(int* val, Ushort* pos, int& n, const std::uint64_t* sans) {
     std::uint64_t places[P] = {};
+    int restant = 0;  // values still to go
     for (int w = 0; w < W; ++w)
         for (std::uint64_t x = sans[w]; x; x &= x - 1) {
             const int p = pos[w * 64 + std::countr_zero(x)];
             places[P == 1 ? 0 : p >> 6] |= std::uint64_t{1} << (p & 63);
+            ++restant;
         }
-    for (int w = 0; w < P; ++w)
-        while (places[w]) {
-            const int p = w * 64 + std::countr_zero(places[w]);
+    for (int w = 0; w < P && restant > 0; ++w)
+        for (std::uint64_t x = places[w]; x && restant > 0; --restant) {
+            const int p = w * 64 + std::countr_zero(x);
             const int der = --n;
             const int a = val[p], b = val[der];
             val[p] = b;
             val[der] = a;
             pos[b] = static_cast<Ushort>(p);
             pos[a] = static_cast<Ushort>(der);
-            // The last value, if it is to go too, now stands at p.
-            const int motDer = P == 1 ? 0 : der >> 6;
-            const std::uint64_t aussi = (places[motDer] >> (der & 63)) & 1;
-            places[motDer] &= ~(aussi << (der & 63));
-            places[w] &= ~((aussi ^ 1) << (p & 63));
+            // The last value, if it is to go too, now stands at p and goes next.
+            const std::uint64_t aussi = P == 1 ? (x >> der) & 1 : (sans[b >> 6] >> (b & 63)) & 1;
+            x &= ~((aussi ^ 1) << (p & 63));
         }
 }
 
