@@ -168,6 +168,15 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
 // Two words of a bit set, worked on together.
 using Paire = std::uint64_t __attribute__((vector_size(16)));
 
+// The units a bit set of W words is worked on by: pairs when W is even,
+// else single words.
+template <int W>
+struct Unites {
+    static constexpr int L = W % 2 == 0 ? 2 : 1;  // words per unit
+    static constexpr int N = W / L;                // units per set
+    using U = std::conditional_t<L == 2, Paire, std::uint64_t>;
+};
+
 // Words p[0 .. 1] (U a pair) or p[0] (U a word), loaded at once.
 template <class U>
 [[gnu::always_inline]] inline U charger(const std::uint64_t* p) {
@@ -176,12 +185,12 @@ template <class U>
     return x;
 }
 
-// bits &= ~sans over W words, by the same units as sansSupport loads them.
+// bits &= ~sans over W words, by the units sansSupport loads them by.
 template <int W>
 [[gnu::always_inline]] inline void oterBits(std::uint64_t* bits, const std::uint64_t* sans) {
-    constexpr int L = W % 2 == 0 ? 2 : 1;
-    using U = std::conditional_t<L == 2, Paire, std::uint64_t>;
-    for (int u = 0; u < W / L; ++u) {
+    constexpr int L = Unites<W>::L;
+    using U = typename Unites<W>::U;
+    for (int u = 0; u < Unites<W>::N; ++u) {
         const U x = charger<U>(bits + u * L) & ~charger<U>(sans + u * L);
         std::memcpy(bits + u * L, &x, sizeof x);
     }
@@ -307,9 +316,8 @@ bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, c
 template <int W>
 [[gnu::always_inline]] inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, const int* val,
                                                int n, std::uint64_t* reste) {
-    constexpr int L = W % 2 == 0 ? 2 : 1;  // words per unit
-    constexpr int N = W / L;                // units per row
-    using U = std::conditional_t<L == 2, Paire, std::uint64_t>;
+    constexpr int L = Unites<W>::L, N = Unites<W>::N;
+    using U = typename Unites<W>::U;
     auto vide = [](U x) {
         if constexpr (L == 2) return (x[0] | x[1]) == 0;
         else return x == 0;
