@@ -185,6 +185,27 @@ TEST(RootFilteringTest, WipeOutStopsAtOnceWithTheLastValueInPlace) {
     EXPECT_EQ(net.realDom[1].nbvalC, 2);           // not reached
 }
 
+TEST(RootFilteringTest, ANeighbourWithAnEmptyDomainSupportsNothing) {
+    // Variable 0 on 2 or 20 values (a block, or bit rows), variable 1 on
+    // none; the relation forbids no pair (type 0) or allows none (type 1):
+    // either way variable 0 loses every value.
+    for (const bool reference : {false, true}) {
+        for (const int n : {2, 20}) {
+            std::string valeurs;
+            for (int v = 0; v < n; ++v) valeurs += " " + std::to_string(v);
+            for (const char* type : {"0", "1"}) {
+                Network net = lire("?\n2\n0 " + std::to_string(n) + valeurs + "\n1 0\n2\n0 0\n1 1\n1\n0 " + type +
+                                   " 2 0 1 0\n1\n2 0 1 0\n");
+                SearchState s;
+                preparerRun(net, s);
+                s.reference = reference;
+                EXPECT_FALSE(InitAc8File(net, s)) << reference << n << type;
+                EXPECT_EQ(net.realDom[0].nbvalC, 0) << reference << n << type;
+            }
+        }
+    }
+}
+
 TEST(TrailTest, CutsAtTwoLevelsAreUndoneInTurn) {
     Network net = lire(INFERIEUR);
     SearchState s;
