@@ -483,6 +483,20 @@ bool reviserRacineVite(Network& net, SearchState& s, Ushort j, int k) {
     }
 }
 
+// Propagation of each variable taken from the queue until it is empty
+// (true) or a domain is emptied (false: the queue is drained).
+template <bool Reference>
+bool viderFile(Network& net, SearchState& s) {
+    while (s.tete != s.queue) {
+        const Ushort j = dequeue(s);
+        if (!(Reference ? propagerMacReference(net, s, j) : propagerMacVite(net, s, j))) {
+            while (s.tete != s.queue) dequeue(s);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
@@ -560,13 +574,7 @@ bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
     } else {
         changerTaille(dx, 1);
     }
-    bool ok = true;
-    while (s.tete != s.queue)
-        if (!PropagerAc8MacFile(net, s, dequeue(s))) {
-            while (s.tete != s.queue) dequeue(s);
-            ok = false;
-            break;
-        }
+    const bool ok = s.reference ? viderFile<true>(net, s) : viderFile<false>(net, s);
     if (s.reference) {
         dx.nbvalC = taille;
     } else if (locaux) {
