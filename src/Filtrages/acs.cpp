@@ -196,15 +196,28 @@ template <int W>
     }
 }
 
+// The value at position p of val and the one at position der change
+// places, and pos follows; returns the value now at p.
+[[gnu::always_inline]] inline int echanger(int* val, Ushort* pos, int p, int der) {
+    const int a = val[p], b = val[der];
+    val[p] = b;
+    val[der] = a;
+    pos[b] = static_cast<Ushort>(p);
+    pos[a] = static_cast<Ushort>(der);
+    return b;
+}
+
 // Takes the values of `sans` (W words over the value indexes) out of the
 // first n entries of val as the value-by-value scan does: the value at the
 // smallest position changes places with the last one, the domain shrinks by
 // one, and so on.  `places` (P words) holds the positions of the values to
 // go, so the smallest is one bit search; one word does when the domain has
 // at most 64 values left.  Whether the last value is to go too is read in
-// that word, or else in `sans`, and its position is left in `places`: past
-// the end of the domain by then, it is never the smallest while values
-// remain to go.  So each word of `places` is worked on in a register, one
+// that word, or else in `sans`.  With a single word of values, its
+// position is cleared and the loop runs until the word is empty; otherwise
+// it is left in `places` (past the end of the domain by then, it is never
+// the smallest while values remain to go) and the loop counts the values
+// still to go.  So each word of `places` is worked on in a register, one
 // after the other.
 template <int P, int W>
 [[gnu::always_inline]] inline void oterParPlaces(int* val, Ushort* pos, int& n, const std::uint64_t* sans) {
@@ -216,19 +229,25 @@ template <int P, int W>
             places[P == 1 ? 0 : p >> 6] |= std::uint64_t{1} << (p & 63);
             ++restant;
         }
-    for (int w = 0; w < P && restant > 0; ++w)
-        for (std::uint64_t x = places[w]; x && restant > 0; --restant) {
-            const int p = w * 64 + std::countr_zero(x);
-            const int der = --n;
-            const int a = val[p], b = val[der];
-            val[p] = b;
-            val[der] = a;
-            pos[b] = static_cast<Ushort>(p);
-            pos[a] = static_cast<Ushort>(der);
+    if constexpr (W == 1) {
+        for (std::uint64_t x = places[0]; x;) {
+            const int p = std::countr_zero(x), der = --n;
+            echanger(val, pos, p, der);
             // The last value, if it is to go too, now stands at p and goes next.
-            const std::uint64_t aussi = P == 1 ? (x >> der) & 1 : (sans[b >> 6] >> (b & 63)) & 1;
-            x &= ~((aussi ^ 1) << (p & 63));
+            const std::uint64_t aussi = (x >> der) & 1;
+            x &= ~(std::uint64_t{1} << der);
+            x &= ~((aussi ^ 1) << p);
         }
+    } else {
+        for (int w = 0; w < P && restant > 0; ++w)
+            for (std::uint64_t x = places[w]; x && restant > 0; --restant) {
+                const int p = w * 64 + std::countr_zero(x);
+                const int der = --n;
+                const int b = echanger(val, pos, p, der);
+                const std::uint64_t aussi = P == 1 ? (x >> der) & 1 : (sans[b >> 6] >> (b & 63)) & 1;
+                x &= ~((aussi ^ 1) << (p & 63));
+            }
+    }
 }
 
 // Takes the values of `sans`, a bit set over d's value indexes within its
@@ -251,12 +270,7 @@ template <int W>
         // The common case: one value goes, and the last takes its place.
         int w = 0;
         while (!sans[w]) ++w;
-        const int a = w * 64 + std::countr_zero(sans[w]);
-        const int p = pos[a], der = --n, b = val[der];
-        val[p] = b;
-        val[der] = a;
-        pos[b] = static_cast<Ushort>(p);
-        pos[a] = static_cast<Ushort>(der);
+        echanger(val, pos, pos[w * 64 + std::countr_zero(sans[w])], --n);
     } else if (W == 1 || n <= 64) {
         oterParPlaces<1, W>(val, pos, n, sans);
     } else {
