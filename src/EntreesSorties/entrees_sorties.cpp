@@ -675,15 +675,25 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
         }
     }
     // Each arc leads to its variable's rows in its pair, and to the
-    // neighbour's block.
-    for (int u = 0; u < net.nb_var; ++u)
-        for (ARC& a : net.graphe[u].arcs) {
+    // neighbour's block; each variable notes whether its arcs are all of
+    // one kind (the degree upkeep permutes them, never changes them).
+    for (int u = 0; u < net.nb_var; ++u) {
+        VOISIN& g = net.graphe[u];
+        for (ARC& a : g.arcs) {
             const REL& m = net.relDef[a.paire];
             const int e = u == m.var1 ? 0 : 1;
             a.lignes = m.lignes[e];
             a.mots = static_cast<Ushort>(m.mots[e]);
             a.bloc = m.bloc[1 - e];
         }
+        auto genre = [](const ARC& a) -> Ushort {
+            if (a.bloc != PAS_DE_BLOC) return TOUS_BLOCS;
+            return a.mots <= BitsDomaine::LOCAUX ? a.mots : 0;
+        };
+        g.memesArcs = g.arcs.empty() ? 0 : genre(g.arcs[0]);
+        for (const ARC& a : g.arcs)
+            if (genre(a) != g.memesArcs) g.memesArcs = 0;
+    }
 }
 
 }  // namespace

@@ -83,6 +83,9 @@ struct ARC {
     std::uint32_t bloc = PAS_DE_BLOC;  // in Network::blocs: the neighbour's block, when there is one
 };
 
+// VOISIN::memesArcs when every arc of the variable has a block.
+constexpr Ushort TOUS_BLOCS = 0xFFFF;
+
 // One variable's place in the constraint graph.  tab_voisins and arcs are
 // permuted together by the degree upkeep; weight is not.
 struct VOISIN {
@@ -90,6 +93,8 @@ struct VOISIN {
     std::vector<Ushort> tab_voisins; // neighbour numbers; future ones first
     std::vector<ARC> arcs;           // arcs[k]: the link to tab_voisins[k]
     std::vector<int> weight;         // per slot: weight of the constraint towards that neighbour
+    Ushort memesArcs = 0;            // TOUS_BLOCS, or the words (1 to 4) of every arc's rows when all
+                                     // arcs have rows of that many words; else 0
 };
 
 // Compatibility matrix of one constrained pair var1 < var2: rows are value

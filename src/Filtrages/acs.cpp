@@ -395,20 +395,25 @@ struct ContreJ {
           lignes(net.lignes.data()) {}
 };
 
+// Arcs of any kind, for couper and propagerLots.
+constexpr int MELES = -1;
+
 // The values of a neighbour i of j (current domain `di`, across `arc` from
 // j) without support in j's current domain, into `sans`, found at once when
 // the arc has a block (both domains of at most BLOC values) or rows of at
 // most four words: 1 when there are some, 0 when none, -1 for an arc of
-// wider rows, revised value by value.
+// wider rows, revised value by value.  K: the kind of every arc of j
+// (TOUS_BLOCS, or rows of K words), or MELES.
+template <int K>
 [[gnu::always_inline]] inline int couper(ContreJ c, const ARC& arc, const std::uint64_t* di, std::uint64_t* sans) {
-    if (arc.bloc != PAS_DE_BLOC) {
+    if (K == TOUS_BLOCS || (K == MELES && arc.bloc != PAS_DE_BLOC)) {
         sans[0] = di[0] & lanesSansSupport(c.blocs + arc.bloc, c.domBloc);
         return sans[0] != 0;
     }
     const std::uint64_t* lignes = c.lignes + arc.lignes;
     const int* val = c.dj.ind_val_rest.data();
     const int n = c.dj.nbvalC;
-    switch (arc.mots) {
+    switch (K == MELES ? arc.mots : K) {
     case 1: return sansSupport<1>(di, lignes, val, n, sans);
     case 2: return sansSupport<2>(di, lignes, val, n, sans);
     case 3: return sansSupport<3>(di, lignes, val, n, sans);
@@ -426,7 +431,9 @@ struct ContreJ {
 // loses values, a third of the time, is no longer a branch of their loop.
 // Each test writes in its own slot of the lot and sets its own bit of the
 // set of neighbours to cut, so that no test waits for the one before.
-bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
+// K: the kind of every arc of j, or MELES (couper).
+template <int K>
+bool propagerLots(Network& net, SearchState& s, Ushort j) {
     constexpr int LOT = 32;  // at most the bits of aCouper
     const VOISIN& g = net.graphe[j];
     const ContreJ c(net, j);
@@ -439,15 +446,15 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
         std::uint32_t aCouper = 0;  // bit q: neighbour debut + q loses values
         int trouve = 0;
         for (; k < fin; ++k) {
-            trouve = couper(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), sans[k - debut]);
-            if (trouve < 0) break;
+            trouve = couper<K>(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), sans[k - debut]);
+            if (K == MELES && trouve < 0) break;
             aCouper |= static_cast<std::uint32_t>(trouve) << (k - debut);
         }
         for (; aCouper; aCouper &= aCouper - 1) {
             const int q = std::countr_zero(aCouper), kq = debut + q;
             const ARC& arc = arcs[kq];
             bool ok;
-            switch (motsArc(arc)) {
+            switch (K == TOUS_BLOCS ? 1 : K == MELES ? motsArc(arc) : K) {
             case 1: ok = retirer<1>(net, s, j, arc, voisins[kq], sans[q]); break;
             case 2: ok = retirer<2>(net, s, j, arc, voisins[kq], sans[q]); break;
             case 3: ok = retirer<3>(net, s, j, arc, voisins[kq], sans[q]); break;
@@ -455,7 +462,7 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
             }
             if (!ok) return false;
         }
-        if (trouve < 0) {
+        if (K == MELES && trouve < 0) {
             const REL& m = net.relDef[arcs[k].paire];
             const int e = voisins[k] < j ? 0 : 1;
             if (!reviserContre<false>(net, s, j, k, [&](int a) { return soutenuVite(net, m, e, c.dj, a); })) return false;
@@ -463,6 +470,17 @@ bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
         }
     }
     return true;
+}
+
+bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
+    switch (net.graphe[j].memesArcs) {
+    case TOUS_BLOCS: return propagerLots<TOUS_BLOCS>(net, s, j);
+    case 1: return propagerLots<1>(net, s, j);
+    case 2: return propagerLots<2>(net, s, j);
+    case 3: return propagerLots<3>(net, s, j);
+    case 4: return propagerLots<4>(net, s, j);
+    default: return propagerLots<MELES>(net, s, j);
+    }
 }
 
 // The same with the plain support test.
@@ -486,7 +504,7 @@ bool reviserRacineVite(Network& net, SearchState& s, Ushort j, int k) {
     if (d.nbvalC <= 0) return true;
     const ARC& arc = net.graphe[j].arcs[k];
     std::uint64_t sans[BitsDomaine::LOCAUX];
-    switch (couper(ContreJ(net, j), arc, d.bits.locaux(), sans)) {
+    switch (couper<MELES>(ContreJ(net, j), arc, d.bits.locaux(), sans)) {
     case 0: return true;
     case 1:
         oterDansLOrdre(d, motsArc(arc), sans);

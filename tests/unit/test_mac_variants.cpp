@@ -261,6 +261,58 @@ TEST_F(VariantsTest, FastAndPlainAgreeOnDomainsOfFourAndFiveWords) {
     EXPECT_GT(unsat, 2);
 }
 
+// Networks where every arc of a variable is of one kind (blocks, or rows of
+// one to four words), revised after a decision by the loop made for that
+// kind, and networks of two domains, where a variable with neighbours of
+// both has arcs of two kinds and the loop for any kind.
+TEST_F(VariantsTest, FastAndPlainAgreeWhateverTheKindOfAVariablesArcs) {
+    std::mt19937 rng(5150);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    struct Cas {
+        std::vector<int> tailles;  // the domains, given to the variables in turn
+        Ushort genre;              // the kind of every arc, with one domain
+    };
+    const Cas cas[] = {{{12}, TOUS_BLOCS}, {{50}, 1}, {{100}, 2}, {{150}, 3}, {{220}, 4}, {{12, 100}, 0}, {{70, 130}, 0}};
+    for (const Cas& c : cas) {
+        int sat = 0, unsat = 0, deuxGenres = 0;
+        for (int k = 0; k < 12; ++k) {
+            Instance inst;
+            for (int t : c.tailles) inst.domains.push_back(domaineAleatoire(rng, t, 3));
+            const int n = uni(7, 10);
+            for (int i = 0; i < n; ++i) inst.varDom.push_back(i % static_cast<int>(c.tailles.size()));
+            // From loose to tight: 55 to 99 % of the pairs of values forbidden.
+            const double serre = 0.55 + 0.04 * k;
+            for (int x = 0; x < n; ++x)
+                for (int y = x + 1; y < n; ++y) {
+                    if (uni(0, 99) < 35) continue;
+                    const bool permis = k % 2 == 0;
+                    const double listee = permis ? 1 - serre : serre;
+                    contraindre(inst, rng, x, y, permis, [&](double u) { return u < listee; });
+                }
+            const std::string texte = inst.toText();
+            Network net;
+            parseCSP(texte, "current.txt", net);
+            for (int x = 0; x < n; ++x) {
+                std::vector<bool> domaines(c.tailles.size(), false);
+                for (const Ushort y : net.graphe[x].tab_voisins) domaines[inst.varDom[y]] = true;
+                const bool deux = std::count(domaines.begin(), domaines.end(), true) > 1;
+                deuxGenres += deux;
+                if (deux || c.tailles.size() == 1) {
+                    EXPECT_EQ(net.graphe[x].memesArcs, deux ? 0 : c.genre) << x;
+                }
+            }
+            const auto [vite, simple] = deuxRuns(texte, inst);
+            ASSERT_EQ(vite, simple) << "domains of " << c.tailles[0] << " values, instance " << k;
+            (vite.status ? sat : unsat)++;
+        }
+        EXPECT_GT(sat, 1) << c.tailles[0];
+        EXPECT_GT(unsat, 1) << c.tailles[0];
+        if (c.tailles.size() > 1) {
+            EXPECT_GT(deuxGenres, 20) << c.tailles[0];
+        }
+    }
+}
+
 // Variables of more than 32 neighbours (the revisions after a decision are
 // found by runs of 32 neighbours before their values are taken out), whose
 // lists mix neighbours of small domains with a few of more than four words
