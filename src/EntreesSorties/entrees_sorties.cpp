@@ -385,7 +385,7 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         for (int b = 0; b < d1.size; ++b) premier1[b] = distinctes ? b : premierIndice(i1, d1.val[b]);
         // Each pair written in the scratch table, kept when not listed, then
         // the pairs kept copied: the table is written once, at its size.
-        if (paires.size() < 2 * static_cast<size_t>(produit) + 2) paires.resize(2 * static_cast<size_t>(produit) + 2);
+        if (paires.size() < 2 * static_cast<size_t>(produit)) paires.resize(2 * static_cast<size_t>(produit));
         int* sortie = paires.data();
         size_t k = 0;
         for (int a = 0; a < d0.size; ++a) {

@@ -196,8 +196,8 @@ template <int W>
     }
 }
 
-// The value at position p of val and the one at position der change
-// places, and pos follows; returns the value now at p.
+// The values at positions p and der of val change places, and pos
+// follows; returns the value now at p.
 [[gnu::always_inline]] inline int echanger(int* val, Ushort* pos, int p, int der) {
     const int a = val[p], b = val[der];
     val[p] = b;
@@ -222,12 +222,12 @@ template <int W>
 template <int P, int W>
 [[gnu::always_inline]] inline void oterParPlaces(int* val, Ushort* pos, int& n, const std::uint64_t* sans) {
     std::uint64_t places[P] = {};
-    int restant = 0;  // values still to go
+    int restant = 0;  // values still to go, counted with more than one word
     for (int w = 0; w < W; ++w)
         for (std::uint64_t x = sans[w]; x; x &= x - 1) {
             const int p = pos[w * 64 + std::countr_zero(x)];
             places[P == 1 ? 0 : p >> 6] |= std::uint64_t{1} << (p & 63);
-            ++restant;
+            if constexpr (W != 1) ++restant;
         }
     if constexpr (W == 1) {
         for (std::uint64_t x = places[0]; x;) {
@@ -541,11 +541,7 @@ bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a) {
 
 void switchDom(Network& net, int v, int pos1, int pos2) {
     DOMAINE& d = net.realDom[v];
-    const int a = d.ind_val_rest[pos1], b = d.ind_val_rest[pos2];
-    d.ind_val_rest[pos1] = b;
-    d.ind_val_rest[pos2] = a;
-    d.pos_val[b] = static_cast<Ushort>(pos1);
-    d.pos_val[a] = static_cast<Ushort>(pos2);
+    echanger(d.ind_val_rest.data(), d.pos_val.data(), pos1, pos2);
 }
 
 bool InitAc8File(Network& net, SearchState& s) {
