@@ -51,7 +51,9 @@ void initialisation(Network& net, SearchState& s) {
     for (int i = 0; i < n; ++i) {
         DOMAINE& d = net.realDom[i];
         remplirDomaine(d);
-        s.reductions_vals[i].assign(static_cast<size_t>(d.nbval) + 1, 0);
+        // 1-based, and a spare entry past the deepest one: the removals'
+        // trailing writes one entry past the top without a branch.
+        s.reductions_vals[i].assign(static_cast<size_t>(d.nbval) + 2, 0);
         VOISIN& g = net.graphe[i];
         s.voisins_lus[i].assign(g.tab_voisins.begin(), g.tab_voisins.begin() + g.degre);
         // Weight slots in the order of the list: the order of the weight file.

@@ -50,7 +50,7 @@ struct SearchState {
     std::vector<Ushort> trail;                            // the levels' stacks; slot 0 unused
     int trail_sommet = 0;                                 // last slot in use
     std::vector<int> niveau_trail;                        // per variable: level of its last entry, -1 once undone
-    std::vector<std::vector<Ushort>> reductions_vals;     // per variable, 1-based, nbval + 1 entries
+    std::vector<std::vector<Ushort>> reductions_vals;     // per variable, 1-based, nbval + 2 entries (one spare)
     std::vector<Ushort> reductions_sommet;                // per variable: top of reductions_vals
     // Beside each slot of trail, the bit set its variable had then, when it
     // fits in the domain's own words: the undo puts it back at once instead

@@ -20,6 +20,17 @@ inline void enqueue(SearchState& s, Ushort x) {
     s.presente[x] = 1;
 }
 
+// The same without a branch, for a variable x that enters the queue only
+// when `entre` is 1 (x not waiting there yet): the slot after the tail is
+// written whatever (it is free, or the one dequeued last when every
+// variable waits), and the tail moves on only when x enters.
+[[gnu::always_inline]] inline void enqueue(SearchState& s, Ushort x, int entre) {
+    const int slot = suivante(s, s.queue);
+    s.Liste_ac8_var[slot] = x;
+    s.queue = entre ? slot : s.queue;
+    s.presente[x] = 1;
+}
+
 inline Ushort dequeue(SearchState& s) {
     s.tete = suivante(s, s.tete);
     const Ushort x = s.Liste_ac8_var[s.tete];
@@ -108,22 +119,29 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     return true;
 }
 
-// First cut of i at the current level: save its size (and, for the fast
-// variant, its bit set, when it lies in the domain's own words) and stack it.
-[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i) {
+// The trail entry of i at the current level: its size (and, for the fast
+// variant, its bit set, when it lies in the domain's own words) in the
+// slots after the tops of i's stack of sizes and of the trail, which move
+// on only when `trace` is 1, at i's first cut at this level.  With 0 the
+// slots written are free, so that a caller may write them without a
+// branch (i's stack of sizes has a spare entry for that).
+[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i, int trace) {
     const DOMAINE& d = net.realDom[i];
-    s.reductions_vals[i][++s.reductions_sommet[i]] = static_cast<Ushort>(d.nbvalC);
+    Ushort& haut = s.reductions_sommet[i];
+    s.reductions_vals[i][haut + 1] = static_cast<Ushort>(d.nbvalC);
+    haut = static_cast<Ushort>(haut + trace);
     PILE_VAR& f = s.future_fc[s.level];
-    if (f.sommet == 0) f.debut = s.trail_sommet;
+    f.debut = f.sommet == 0 ? s.trail_sommet : f.debut;  // nothing trailed yet at this level
     if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
-    const int slot = ++s.trail_sommet;
+    const int slot = s.trail_sommet + 1;
     s.trail[slot] = i;
     if (const size_t mots = d.bits.size(); !s.reference && mots <= BitsDomaine::LOCAUX) {
         const size_t debut = static_cast<size_t>(slot) * s.motsTrail;
         if (debut + mots > s.trail_bits.size()) s.trail_bits.resize(2 * (debut + mots));
         copierBits(s.trail_bits.data() + debut, d.bits.locaux(), mots);
     }
-    ++f.sommet;
+    s.trail_sommet += trace;
+    f.sommet += trace;
     s.niveau_trail[i] = s.level;
 }
 
@@ -151,7 +169,7 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
         // A variable waiting in the queue has already been trailed at this level.
         if (!s.presente[i]) {
             enqueue(s, i);
-            if (s.niveau_trail[i] != s.level) trailer(net, s, i);
+            if (s.niveau_trail[i] != s.level) trailer(net, s, i, 1);
         }
         raccourcir<Reference>(d);
         if (d.nbvalC == 0) {
@@ -305,10 +323,12 @@ bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, c
         flag = 1;
         ++s.nbActive;
     }
-    if (!s.presente[i]) {
-        enqueue(s, i);
-        if (s.niveau_trail[i] != s.level) trailer(net, s, i);
-    }
+    // As in reviserContre, without a branch: whether i waits in the queue,
+    // and whether it is trailed at this level, change from one neighbour
+    // to the next.  A variable waiting in the queue is trailed already.
+    const int entre = s.presente[i] ^ 1;
+    enqueue(s, i, entre);
+    trailer(net, s, i, entre & static_cast<int>(s.niveau_trail[i] != s.level));
     oterDansLOrdre<W>(d, sans);
     if (d.nbvalC == 0) {
         int& w = net.graphe[j].weight[arc.lu];
