@@ -214,6 +214,28 @@ template <int W>
     }
 }
 
+// True when no bit of x (a word or a pair of words) is set.
+template <class U>
+[[gnu::always_inline]] inline bool vide(U x) {
+    if constexpr (std::is_same_v<U, Paire>) return (x[0] | x[1]) == 0;
+    else return x == 0;
+}
+
+// r (a bit set of W words, by units) &= ~(the rows l[0] | .. | l[3]);
+// true when something is left.
+template <int W>
+[[gnu::always_inline]] inline bool oterQuatre(typename Unites<W>::U (&r)[Unites<W>::N], const std::uint64_t* l0,
+                                              const std::uint64_t* l1, const std::uint64_t* l2,
+                                              const std::uint64_t* l3) {
+    constexpr int L = Unites<W>::L;
+    using U = typename Unites<W>::U;
+    U encore{};
+    for (int u = 0; u < Unites<W>::N; ++u)
+        encore |= r[u] &= ~(charger<U>(l0 + u * L) | charger<U>(l1 + u * L) | charger<U>(l2 + u * L) |
+                            charger<U>(l3 + u * L));
+    return !vide(encore);
+}
+
 // The values at positions p and der of val change places, and pos
 // follows; returns the value now at p.
 [[gnu::always_inline]] inline int echanger(int* val, Ushort* pos, int p, int der) {
@@ -352,24 +374,13 @@ template <int W>
                                                int n, std::uint64_t* reste) {
     constexpr int L = Unites<W>::L, N = Unites<W>::N;
     using U = typename Unites<W>::U;
-    auto vide = [](U x) {
-        if constexpr (L == 2) return (x[0] | x[1]) == 0;
-        else return x == 0;
-    };
     const int* const fin = val + n;
     U r[N];
     for (int u = 0; u < N; ++u) r[u] = charger<U>(di + u * L);
-    for (; fin - val >= 4; val += 4) {
-        const std::uint64_t* l0 = lignes + static_cast<size_t>(val[0]) * W;
-        const std::uint64_t* l1 = lignes + static_cast<size_t>(val[1]) * W;
-        const std::uint64_t* l2 = lignes + static_cast<size_t>(val[2]) * W;
-        const std::uint64_t* l3 = lignes + static_cast<size_t>(val[3]) * W;
-        U encore{};
-        for (int u = 0; u < N; ++u)
-            encore |= r[u] &= ~(charger<U>(l0 + u * L) | charger<U>(l1 + u * L) | charger<U>(l2 + u * L) |
-                                charger<U>(l3 + u * L));
-        if (vide(encore)) return false;
-    }
+    for (; fin - val >= 4; val += 4)
+        if (!oterQuatre<W>(r, lignes + static_cast<size_t>(val[0]) * W, lignes + static_cast<size_t>(val[1]) * W,
+                           lignes + static_cast<size_t>(val[2]) * W, lignes + static_cast<size_t>(val[3]) * W))
+            return false;
     for (; val != fin; ++val) {
         const std::uint64_t* ligne = lignes + static_cast<size_t>(*val) * W;
         for (int u = 0; u < N; ++u) r[u] &= ~charger<U>(ligne + u * L);
@@ -442,6 +453,54 @@ template <int K>
     }
 }
 
+// couper for the nb neighbours of a lot (arcs, voisins) whose arcs all
+// have rows of W words, by groups of four of j's values taken out of every
+// neighbour still to test, with no branch per neighbour: the first group
+// out of all of them, the second out of those with values left (the last
+// value of j repeated past its end: a row taken twice takes nothing more);
+// then each neighbour left goes on alone with the rest (sansSupport),
+// which it needs all of when it is to be cut.  Returns the neighbours to
+// cut, as bits; their values without support are in sans.
+template <int W>
+[[gnu::always_inline]] inline std::uint32_t couperLot(const Network& net, ContreJ c, const ARC* arcs,
+                                                      const Ushort* voisins, int nb,
+                                                      std::uint64_t (*sans)[BitsDomaine::LOCAUX]) {
+    constexpr int L = Unites<W>::L, N = Unites<W>::N;
+    using U = typename Unites<W>::U;
+    const int* val = c.dj.ind_val_rest.data();
+    const int n = c.dj.nbvalC;
+    size_t o[4];  // where the rows of the group's values start within a pair's rows
+    auto groupe = [&](int v) {
+        for (int t = 0; t < 4; ++t) o[t] = static_cast<size_t>(val[std::min(v + t, n - 1)]) * W;
+    };
+    // sans[q] = di & ~(the group's rows across arcs[q]); true when something is left.
+    auto oter = [&](int q, const std::uint64_t* di) {
+        const std::uint64_t* lignes = c.lignes + arcs[q].lignes;
+        U r[N];
+        for (int u = 0; u < N; ++u) r[u] = charger<U>(di + u * L);
+        const bool reste = oterQuatre<W>(r, lignes + o[0], lignes + o[1], lignes + o[2], lignes + o[3]);
+        std::memcpy(sans[q], r, sizeof r);
+        return reste;
+    };
+    groupe(0);
+    std::uint32_t reste = 0;
+    for (int q = 0; q < nb; ++q) reste |= static_cast<std::uint32_t>(oter(q, net.realDom[voisins[q]].bits.locaux())) << q;
+    if (n > 4) {
+        groupe(4);
+        for (std::uint32_t x = reste; x; x &= x - 1) {
+            const int q = std::countr_zero(x);
+            reste &= ~(static_cast<std::uint32_t>(!oter(q, sans[q])) << q);
+        }
+    }
+    if (n > 8)
+        for (std::uint32_t x = reste; x; x &= x - 1) {
+            const int q = std::countr_zero(x);
+            if (!sansSupport<W>(sans[q], c.lignes + arcs[q].lignes, val + 8, n - 8, sans[q]))
+                reste &= ~(std::uint32_t{1} << q);
+        }
+    return reste;
+}
+
 // Revision of each future neighbour of j against j after a decision.  j's
 // domain and list do not change meanwhile, and a revision reads only j and
 // its own neighbour: the values without support of up to LOT neighbours are
@@ -465,6 +524,12 @@ bool propagerLots(Network& net, SearchState& s, Ushort j) {
         const int debut = k, fin = std::min(degre, k + LOT);
         std::uint32_t aCouper = 0;  // bit q: neighbour debut + q loses values
         int trouve = 0;
+        if constexpr (K >= 1 && K <= 4) {
+            if (c.dj.nbvalC > 0) {
+                aCouper = couperLot<K>(net, c, arcs + debut, voisins + debut, fin - debut, sans);
+                k = fin;
+            }
+        }
         for (; k < fin; ++k) {
             trouve = couper<K>(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), sans[k - debut]);
             if (K == MELES && trouve < 0) break;
