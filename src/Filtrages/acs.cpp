@@ -247,20 +247,52 @@ template <int W>
     return b;
 }
 
+// The scan's removal of the m values at the positions of `places` (P
+// words) from the first n entries of val, with the positions it swaps
+// worked out ahead.  With n' = n - m values left, the scan swaps the
+// positions n-1, n-2, .. n' in turn (the last one of the domain each time)
+// with a position p to go, from the smallest up: it moves on to the next
+// one just after the last one of the domain is a kept value, which then
+// fills p.  Those kept values are as many as the positions to go below n',
+// and the position it stays on once those are filled is n', to go then.
+// So the positions to go below n' are listed first, in increasing order,
+// then n', and each swap reads the next entry or the same: no swap waits
+// for a bit search of the one before.
+template <int P>
+[[gnu::always_inline]] inline void oterParListe(int* val, Ushort* pos, int& n, const std::uint64_t* places, int m) {
+    const int reste = n - m;
+    Ushort trous[P * 64 + 1];  // the positions to go below n', in increasing order, then n'
+    int r = 0;
+    for (int w = 0; w < P && w * 64 < reste; ++w) {
+        std::uint64_t x = places[w];
+        if (reste - w * 64 < 64) x &= (std::uint64_t{1} << (reste - w * 64)) - 1;
+        for (; x; x &= x - 1) trous[r++] = static_cast<Ushort>(w * 64 + std::countr_zero(x));
+    }
+    trous[r] = static_cast<Ushort>(reste);
+    int k = 0;
+    for (int der = n - 1; der >= reste; --der) {
+        echanger(val, pos, trous[k], der);
+        k += static_cast<int>(((places[der >> 6] >> (der & 63)) & 1) ^ 1);
+    }
+    n = reste;
+}
+
 // Takes the values of `sans` (W words over the value indexes) out of the
 // first n entries of val as the value-by-value scan does: the value at the
 // smallest position changes places with the last one, the domain shrinks by
 // one, and so on.  `places` (P words) holds the positions of the values to
-// go, so the smallest is one bit search; one word does when the domain has
-// at most 64 values left.  Whether the last value is to go too is read in
-// that word, or else in `sans`.  With a single word of values, its
-// position is cleared and the loop runs until the word is empty; otherwise
-// it is left in `places` (past the end of the domain by then, it is never
-// the smallest while values remain to go) and the loop counts the values
-// still to go.  So each word of `places` is worked on in a register, one
-// after the other.
+// go; one word does when the domain has at most 64 values left.  Then,
+// with that one word, the smallest is one bit search, and whether the last
+// value is to go too is read in the word.  With a single word of values,
+// its position is cleared and the loop runs until the word is empty;
+// otherwise it is left in `places` (past the end of the domain by then, it
+// is never the smallest while values remain to go) and the loop counts
+// the values still to go.  Each step of that loop waits for the bit
+// search of the one before, so that many values to go (LISTE or more), or
+// positions of several words, go through oterParListe instead.
 template <int P, int W>
 [[gnu::always_inline]] inline void oterParPlaces(int* val, Ushort* pos, int& n, const std::uint64_t* sans) {
+    constexpr int LISTE = 16;
     std::uint64_t places[P] = {};
     int restant = 0;  // values still to go, counted with more than one word
     for (int w = 0; w < W; ++w)
@@ -278,15 +310,16 @@ template <int P, int W>
             x &= ~(std::uint64_t{1} << der);
             x &= ~((aussi ^ 1) << p);
         }
+    } else if (P == 1 && restant < LISTE) {
+        for (std::uint64_t x = places[0]; restant > 0; --restant) {
+            const int p = std::countr_zero(x);
+            const int der = --n;
+            echanger(val, pos, p, der);
+            const std::uint64_t aussi = (x >> der) & 1;
+            x &= ~((aussi ^ 1) << p);
+        }
     } else {
-        for (int w = 0; w < P && restant > 0; ++w)
-            for (std::uint64_t x = places[w]; x && restant > 0; --restant) {
-                const int p = w * 64 + std::countr_zero(x);
-                const int der = --n;
-                const int b = echanger(val, pos, p, der);
-                const std::uint64_t aussi = P == 1 ? (x >> der) & 1 : (sans[b >> 6] >> (b & 63)) & 1;
-                x &= ~((aussi ^ 1) << (p & 63));
-            }
+        oterParListe<P>(val, pos, n, places, restant);
     }
 }
 
