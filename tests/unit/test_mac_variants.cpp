@@ -465,3 +465,83 @@ TEST_F(VariantsTest, RootFilteringLeavesTheSameDomainsInTheSameOrder) {
     EXPECT_GT(vides, 30) << "wipe-outs at the root";
     EXPECT_GT(coupes, 100) << "root filterings that cut";
 }
+
+namespace {
+
+// Every variable's whole order of values, the removed ones included (a
+// restore brings them back in that order), and its current size.
+std::vector<std::pair<int, std::vector<int>>> ordres(const Network& net) {
+    std::vector<std::pair<int, std::vector<int>>> o;
+    for (const DOMAINE& x : net.realDom) o.emplace_back(x.nbvalC, x.ind_val_rest);
+    return o;
+}
+
+}  // namespace
+
+// Decisions down one branch, propagated by both variants on one domain of
+// 20 to 220 values: after each propagation, succeeded or failed, and after
+// each undo, every variable has the same size and the same order of values,
+// place for place, the removed ones included.  Tight relations make most
+// propagations take many values out at once (from domains of up to 64
+// values left and of more), and one value alone as well.
+TEST_F(VariantsTest, DecisionsLeaveTheSameOrderOfValuesTheRemovedOnesIncluded) {
+    std::mt19937 rng(7171);
+    auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int seuls = 0, petits = 0, grands = 0, echecs = 0;
+    for (int k = 0; k < 100; ++k) {
+        Instance inst;
+        const int tailles[] = {20, 60, 100, 150, 220};
+        inst.domains.push_back(domaineAleatoire(rng, tailles[k % 5], 3));
+        const int n = uni(6, 12);
+        inst.varDom.assign(n, 0);
+        const double serre = 0.06 + 0.09 * (k % 10);  // pairs of values forbidden
+        for (int x = 0; x < n; ++x)
+            for (int y = x + 1; y < n; ++y)
+                if (uni(0, 99) < 60) contraindre(inst, rng, x, y, false, [&](double u) { return u < serre; });
+        const std::string texte = inst.toText();
+        Network net[2];
+        SearchState s[2];
+        bool ok = true;
+        for (int v = 0; v < 2; ++v) {
+            parseCSP(texte, "current.txt", net[v]);
+            s[v].reference = v == 1;
+            preparerRun(net[v], s[v]);
+            ok = InitAc8File(net[v], s[v]) && ac8File(net[v], s[v]);
+        }
+        if (!ok) continue;
+        ASSERT_EQ(ordres(net[0]), ordres(net[1])) << "instance " << k;
+        int level = 0;
+        for (; level < n; ++level) {
+            const auto avant = ordres(net[0]);
+            bool tenu[2];
+            for (int v = 0; v < 2; ++v) {
+                s[v].var = static_cast<Ushort>(level);
+                mettre_a_jour_degre(net[v], s[v]);
+                s[v].level = static_cast<short>(level);
+                s[v].var_instancie[level] = static_cast<Ushort>(level);
+                tenu[v] = ac8MacFile(net[v], s[v], 0);
+            }
+            ASSERT_EQ(tenu[0], tenu[1]) << "instance " << k << ", level " << level;
+            ASSERT_EQ(ordres(net[0]), ordres(net[1])) << "instance " << k << ", level " << level;
+            for (int x = 0; x < n; ++x) {
+                const int taille = avant[x].first, m = taille - net[0].realDom[x].nbvalC;
+                seuls += m == 1;
+                petits += m >= 16 && taille <= 64;
+                grands += m >= 2 && taille > 64;
+            }
+            if (!tenu[0]) break;
+        }
+        echecs += level < n;
+        for (int l = std::min(level, n - 1); l >= 0; --l) {
+            for (int v = 0; v < 2; ++v) {
+                s[v].level = static_cast<short>(l);
+                undo_reduction(net[v], s[v]);
+            }
+            ASSERT_EQ(ordres(net[0]), ordres(net[1])) << "instance " << k << ", undo of level " << l;
+        }
+    }
+    EXPECT_GT(seuls, 70) << "removals of one value";
+    EXPECT_GT(petits, 120) << "removals of 16 values or more from at most 64";
+    EXPECT_GT(grands, 300) << "removals from more than 64 values";
+    EXPECT_GT(echecs, 12) << "propagations that empty a domain";
+}
