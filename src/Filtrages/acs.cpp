@@ -639,6 +639,18 @@ template <bool Reference>
 bool viderFile(Network& net, SearchState& s) {
     while (s.tete != s.queue) {
         const Ushort j = dequeue(s);
+        if constexpr (!Reference) {
+            // The lists and values of the variable taken next, fetched
+            // while j is propagated.
+            if (s.tete != s.queue) {
+                const Ushort suivant = s.Liste_ac8_var[suivante(s, s.tete)];
+                const VOISIN& g = net.graphe[suivant];
+                const DOMAINE& d = net.realDom[suivant];
+                __builtin_prefetch(g.arcs.data());
+                __builtin_prefetch(g.tab_voisins.data());
+                __builtin_prefetch(d.ind_val_rest.data());
+            }
+        }
         if (!(Reference ? propagerMacReference(net, s, j) : propagerMacVite(net, s, j))) {
             while (s.tete != s.queue) dequeue(s);
             return false;
