@@ -542,7 +542,8 @@ template <int W>
 // its turn).  The tests then run back to back, and whether a neighbour
 // loses values, a third of the time, is no longer a branch of their loop.
 // Each test writes in its own slot of the lot and sets its own bit of the
-// set of neighbours to cut, so that no test waits for the one before.
+// set of neighbours to cut, so that no test waits for the one before; with
+// rows of K words, couperLot runs the lot's tests by groups of j's values.
 // K: the kind of every arc of j, or MELES (couper).
 template <int K>
 bool propagerLots(Network& net, SearchState& s, Ushort j) {
@@ -558,6 +559,8 @@ bool propagerLots(Network& net, SearchState& s, Ushort j) {
         std::uint32_t aCouper = 0;  // bit q: neighbour debut + q loses values
         int trouve = 0;
         if constexpr (K >= 1 && K <= 4) {
+            // j is never empty here (a propagation stops at the emptied
+            // domain); the test keeps the groups within j's values.
             if (c.dj.nbvalC > 0) {
                 aCouper = couperLot<K>(net, c, arcs + debut, voisins + debut, fin - debut, sans);
                 k = fin;
