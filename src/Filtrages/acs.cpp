@@ -14,22 +14,18 @@ namespace {
 // The slots are used in a circle: the next slot after the last is 0.
 inline int suivante(const SearchState& s, int slot) { return slot + 1 == s.tailleFile ? 0 : slot + 1; }
 
-inline void enqueue(SearchState& s, Ushort x) {
-    s.queue = suivante(s, s.queue);
-    s.Liste_ac8_var[s.queue] = x;
-    s.presente[x] = 1;
-}
-
-// The same without a branch, for a variable x that enters the queue only
-// when `entre` is 1 (x not waiting there yet): the slot after the tail is
-// written whatever (it is free, or the one dequeued last when every
-// variable waits), and the tail moves on only when x enters.
+// x enters the queue when `entre` is 1 (x not waiting there yet), with no
+// branch on it: the slot after the tail is written whatever (it is free,
+// or the one dequeued last when every variable waits), and the tail moves
+// on only when x enters.
 [[gnu::always_inline]] inline void enqueue(SearchState& s, Ushort x, int entre) {
     const int slot = suivante(s, s.queue);
     s.Liste_ac8_var[slot] = x;
     s.queue = entre ? slot : s.queue;
     s.presente[x] = 1;
 }
+
+inline void enqueue(SearchState& s, Ushort x) { enqueue(s, x, 1); }
 
 inline Ushort dequeue(SearchState& s) {
     s.tete = suivante(s, s.tete);
