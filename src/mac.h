@@ -22,6 +22,10 @@ struct PILE_VAR {
     int sommet = 0;  // number of entries, 0 when empty
 };
 
+// The processor has the x86-64-v3 level (AVX2, BMI2): the fast
+// propagation has a copy compiled for it.
+bool processeurAvx2();
+
 // The whole state of one search.  Levels are entries of var_instancie: root
 // levels 0..level0-1 (variables of degree 0 or 1 set aside), then decision
 // levels, each followed by the singleton levels of the variables its
@@ -82,6 +86,8 @@ struct SearchState {
     // Variant and measures.
     bool reference = false;       // plain variant (bench and tests): support by a scan of the neighbour's domain,
                                   // choice by sums, removals that keep no positions or bit sets
+    bool avx2 = processeurAvx2(); // the fast variant's propagation compiled for AVX2 runs (the tests clear it
+                                  // to run the code for any processor)
     std::uint64_t decisions = 0;  // values tried by label
     std::clock_t searchClock = 0; // CPU time of the search phase of the last run
 };

@@ -8,6 +8,14 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#ifdef __x86_64__
+#include <immintrin.h>
+// The fast propagation is compiled a second time for processors of the
+// x86-64-v3 level (AVX2, BMI2), and the search state says which one runs.
+#define CIBLE_AVX2 gnu::target("arch=x86-64-v3")
+#else
+#define CIBLE_AVX2
+#endif
 
 namespace {
 
@@ -179,19 +187,24 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
     return true;
 }
 
-// Two words of a bit set, worked on together.
+// Two or four words of a bit set, worked on together.  Four words are a
+// unit only in the copy for AVX2, where the helpers that pass them by value
+// are inlined: no call passes them under the ABI of another processor.
 using Paire = std::uint64_t __attribute__((vector_size(16)));
+using Quatre = std::uint64_t __attribute__((vector_size(32)));
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 // The units a bit set of W words is worked on by: pairs when W is even,
-// else single words.
-template <int W>
+// else single words; four words at once with AVX2 (A).
+template <int W, bool A>
 struct Unites {
-    static constexpr int L = W % 2 == 0 ? 2 : 1;  // words per unit
-    static constexpr int N = W / L;                // units per set
-    using U = std::conditional_t<L == 2, Paire, std::uint64_t>;
+    static constexpr int L = A && W == 4 ? 4 : W % 2 == 0 ? 2 : 1;  // words per unit
+    static constexpr int N = W / L;                                  // units per set
+    using U = std::conditional_t<L == 4, Quatre, std::conditional_t<L == 2, Paire, std::uint64_t>>;
 };
 
-// Words p[0 .. 1] (U a pair) or p[0] (U a word), loaded at once.
+// Words p[0 .. 3] (U four words), p[0 .. 1] (U a pair) or p[0] (U a word),
+// loaded at once.
 template <class U>
 [[gnu::always_inline]] inline U charger(const std::uint64_t* p) {
     U x;
@@ -200,33 +213,34 @@ template <class U>
 }
 
 // bits &= ~sans over W words, by the units sansSupport loads them by.
-template <int W>
+template <int W, bool A>
 [[gnu::always_inline]] inline void oterBits(std::uint64_t* bits, const std::uint64_t* sans) {
-    constexpr int L = Unites<W>::L;
-    using U = typename Unites<W>::U;
-    for (int u = 0; u < Unites<W>::N; ++u) {
+    constexpr int L = Unites<W, A>::L;
+    using U = typename Unites<W, A>::U;
+    for (int u = 0; u < Unites<W, A>::N; ++u) {
         const U x = charger<U>(bits + u * L) & ~charger<U>(sans + u * L);
         std::memcpy(bits + u * L, &x, sizeof x);
     }
 }
 
-// True when no bit of x (a word or a pair of words) is set.
+// True when no bit of x (a word, a pair or four words) is set.
 template <class U>
 [[gnu::always_inline]] inline bool vide(U x) {
-    if constexpr (std::is_same_v<U, Paire>) return (x[0] | x[1]) == 0;
+    if constexpr (std::is_same_v<U, Quatre>) return (x[0] | x[1] | x[2] | x[3]) == 0;
+    else if constexpr (std::is_same_v<U, Paire>) return (x[0] | x[1]) == 0;
     else return x == 0;
 }
 
 // r (a bit set of W words, by units) &= ~(the rows l[0] | .. | l[3]);
 // true when something is left.
-template <int W>
-[[gnu::always_inline]] inline bool oterQuatre(typename Unites<W>::U (&r)[Unites<W>::N], const std::uint64_t* l0,
+template <int W, bool A>
+[[gnu::always_inline]] inline bool oterQuatre(typename Unites<W, A>::U (&r)[Unites<W, A>::N], const std::uint64_t* l0,
                                               const std::uint64_t* l1, const std::uint64_t* l2,
                                               const std::uint64_t* l3) {
-    constexpr int L = Unites<W>::L;
-    using U = typename Unites<W>::U;
+    constexpr int L = Unites<W, A>::L;
+    using U = typename Unites<W, A>::U;
     U encore{};
-    for (int u = 0; u < Unites<W>::N; ++u)
+    for (int u = 0; u < Unites<W, A>::N; ++u)
         encore |= r[u] &= ~(charger<U>(l0 + u * L) | charger<U>(l1 + u * L) | charger<U>(l2 + u * L) |
                             charger<U>(l3 + u * L));
     return !vide(encore);
@@ -273,6 +287,29 @@ template <int P>
     n = reste;
 }
 
+// The positions of the values of `sans` (W words) among val[0 .. n-1], as
+// bits into `places` (P words, clear), by a pass over the domain, eight
+// values at a time: each value's word of `sans` picked by its index, then
+// its bit.  With AVX2 only.
+template <int P, int W>
+[[CIBLE_AVX2]] inline void placesParBalayage(const int* val, int n, const std::uint64_t* sans, std::uint64_t* places) {
+#ifdef __x86_64__
+    __m256i mots = _mm256_setzero_si256();  // sans, as eight 32-bit words
+    std::memcpy(&mots, sans, W * sizeof(std::uint64_t));
+    const __m256i rang = _mm256_set_epi32(7, 6, 5, 4, 3, 2, 1, 0), bas = _mm256_set1_epi32(31);
+    for (int b = 0; b < n; b += 8) {
+        const __m256i dedans = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - b), rang);
+        const __m256i v = _mm256_maskload_epi32(val + b, dedans);
+        const __m256i mot = _mm256_permutevar8x32_epi32(mots, _mm256_srli_epi32(v, 5));
+        const __m256i bit = _mm256_slli_epi32(_mm256_srlv_epi32(mot, _mm256_and_si256(v, bas)), 31);
+        const unsigned huit = static_cast<unsigned>(_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(bit, dedans))));
+        places[P == 1 ? 0 : b >> 6] |= std::uint64_t{huit} << (b & 63);
+    }
+#else
+    (void)val, (void)n, (void)sans, (void)places;
+#endif
+}
+
 // Takes the values of `sans` (W words over the value indexes) out of the
 // first n entries of val as the value-by-value scan does: the value at the
 // smallest position changes places with the last one, the domain shrinks by
@@ -285,18 +322,33 @@ template <int P>
 // is never the smallest while values remain to go) and the loop counts
 // the values still to go.  Each step of that loop waits for the bit
 // search of the one before, so that many values to go (LISTE or more), or
-// positions of several words, go through oterParListe instead.
-template <int P, int W>
+// positions of several words, go through oterParListe instead.  With AVX2
+// (A) and values of several words, the positions of a sixth of the domain
+// or more, out of more than 16 values, are found by a pass over the domain
+// rather than one by one (with a single word of values, that pass is
+// slower: 1.03-1.05 on the 60-value instance of the bench).
+template <int P, int W, bool A>
 [[gnu::always_inline]] inline void oterParPlaces(int* val, Ushort* pos, int& n, const std::uint64_t* sans) {
     constexpr int LISTE = 16;
     std::uint64_t places[P] = {};
     int restant = 0;  // values still to go, counted with more than one word
-    for (int w = 0; w < W; ++w)
-        for (std::uint64_t x = sans[w]; x; x &= x - 1) {
-            const int p = pos[w * 64 + std::countr_zero(x)];
-            places[P == 1 ? 0 : p >> 6] |= std::uint64_t{1} << (p & 63);
-            if constexpr (W != 1) ++restant;
+    bool balaye = false;
+    if constexpr (A && W > 1) {
+        int m = 0;
+        for (int w = 0; w < W; ++w) m += std::popcount(sans[w]);
+        if (n > 16 && 6 * m >= n) {
+            placesParBalayage<P, W>(val, n, sans, places);
+            restant = m;
+            balaye = true;
         }
+    }
+    if (!balaye)
+        for (int w = 0; w < W; ++w)
+            for (std::uint64_t x = sans[w]; x; x &= x - 1) {
+                const int p = pos[w * 64 + std::countr_zero(x)];
+                places[P == 1 ? 0 : p >> 6] |= std::uint64_t{1} << (p & 63);
+                if constexpr (W != 1) ++restant;
+            }
     if constexpr (W == 1) {
         for (std::uint64_t x = places[0]; x;) {
             const int p = std::countr_zero(x), der = --n;
@@ -321,8 +373,8 @@ template <int P, int W>
 
 // Takes the values of `sans`, a bit set over d's value indexes within its
 // current domain, out of d in the scan's order (oterParPlaces), with a
-// shortcut for the common case of a single value.
-template <int W>
+// shortcut for the common case of a single value.  A: with AVX2.
+template <int W, bool A>
 [[gnu::always_inline]] inline void oterDansLOrdre(DOMAINE& d, const std::uint64_t* sans) {
     int* val = d.ind_val_rest.data();
     Ushort* pos = d.pos_val.data();
@@ -341,21 +393,21 @@ template <int W>
         while (!sans[w]) ++w;
         echanger(val, pos, pos[w * 64 + std::countr_zero(sans[w])], --n);
     } else if (W == 1 || n <= 64) {
-        oterParPlaces<1, W>(val, pos, n, sans);
+        oterParPlaces<1, W, A>(val, pos, n, sans);
     } else {
-        oterParPlaces<W, W>(val, pos, n, sans);
+        oterParPlaces<W, W, A>(val, pos, n, sans);
     }
     d.nbvalC = n;
-    oterBits<W>(d.bits.locaux(), sans);
+    oterBits<W, A>(d.bits.locaux(), sans);
 }
 
 // The same for a bit set of `mots` words (1 to 4).
 [[gnu::always_inline]] inline void oterDansLOrdre(DOMAINE& d, int mots, const std::uint64_t* sans) {
     switch (mots) {
-    case 1: oterDansLOrdre<1>(d, sans); break;
-    case 2: oterDansLOrdre<2>(d, sans); break;
-    case 3: oterDansLOrdre<3>(d, sans); break;
-    default: oterDansLOrdre<4>(d, sans); break;
+    case 1: oterDansLOrdre<1, false>(d, sans); break;
+    case 2: oterDansLOrdre<2, false>(d, sans); break;
+    case 3: oterDansLOrdre<3, false>(d, sans); break;
+    default: oterDansLOrdre<4, false>(d, sans); break;
     }
 }
 
@@ -365,9 +417,10 @@ inline int motsArc(const ARC& arc) { return arc.bloc != PAS_DE_BLOC ? 1 : arc.mo
 // Takes out of i (the neighbour of j across `arc`) the values of `sans` (W
 // words) after a decision, with what reviserContre does at its first
 // removal (activity flag, queue, trail) and at a wipe-out (j's weight
-// towards i).
-template <int W>
-bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, const std::uint64_t* sans) {
+// towards i).  A: with AVX2 (see retirerSelon).
+template <int W, bool A>
+[[gnu::always_inline]] inline bool retirerCorps(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i,
+                                                const std::uint64_t* sans) {
     DOMAINE& d = net.realDom[i];
     std::uint8_t& flag = s.active[arc.paire];
     if (!flag) {
@@ -380,7 +433,7 @@ bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, c
     const int entre = s.presente[i] ^ 1;
     enqueue(s, i, entre);
     trailer(net, s, i, entre & static_cast<int>(s.niveau_trail[i] != s.level));
-    oterDansLOrdre<W>(d, sans);
+    oterDansLOrdre<W, A>(d, sans);
     if (d.nbvalC == 0) {
         int& w = net.graphe[j].weight[arc.lu];
         w = static_cast<int>(static_cast<unsigned>(w) + 1u);
@@ -391,6 +444,26 @@ bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, c
     return true;
 }
 
+// retirerCorps out of line, for any processor and for AVX2 (the lot calls
+// it for the third of its neighbours that lose values).
+template <int W>
+bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, const std::uint64_t* sans) {
+    return retirerCorps<W, false>(net, s, j, arc, i, sans);
+}
+
+template <int W>
+[[CIBLE_AVX2]] bool retirerAvx2(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i,
+                                const std::uint64_t* sans) {
+    return retirerCorps<W, true>(net, s, j, arc, i, sans);
+}
+
+template <int W, bool A>
+[[gnu::always_inline]] inline bool retirerSelon(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i,
+                                                const std::uint64_t* sans) {
+    if constexpr (A) return retirerAvx2<W>(net, s, j, arc, i, sans);
+    else return retirer<W>(net, s, j, arc, i, sans);
+}
+
 // The values of i's current domain `di` (W words) without support in j's,
 // whose values are val[0 .. n-1] and whose rows over i's values start at
 // `lignes`: the rows are taken out of di, in the order of j's domain and four
@@ -398,17 +471,17 @@ bool retirer(Network& net, SearchState& s, Ushort j, const ARC& arc, Ushort i, c
 // (fewer than four) are taken without a test.  False when nothing is left.
 // An even number of words is loaded and stored two at a time: a word stored
 // alone and read back within a wider load would stall that load.
-template <int W>
+template <int W, bool A>
 [[gnu::always_inline]] inline bool sansSupport(const std::uint64_t* di, const std::uint64_t* lignes, const int* val,
                                                int n, std::uint64_t* reste) {
-    constexpr int L = Unites<W>::L, N = Unites<W>::N;
-    using U = typename Unites<W>::U;
+    constexpr int L = Unites<W, A>::L, N = Unites<W, A>::N;
+    using U = typename Unites<W, A>::U;
     const int* const fin = val + n;
     U r[N];
     for (int u = 0; u < N; ++u) r[u] = charger<U>(di + u * L);
     for (; fin - val >= 4; val += 4)
-        if (!oterQuatre<W>(r, lignes + static_cast<size_t>(val[0]) * W, lignes + static_cast<size_t>(val[1]) * W,
-                           lignes + static_cast<size_t>(val[2]) * W, lignes + static_cast<size_t>(val[3]) * W))
+        if (!oterQuatre<W, A>(r, lignes + static_cast<size_t>(val[0]) * W, lignes + static_cast<size_t>(val[1]) * W,
+                              lignes + static_cast<size_t>(val[2]) * W, lignes + static_cast<size_t>(val[3]) * W))
             return false;
     for (; val != fin; ++val) {
         const std::uint64_t* ligne = lignes + static_cast<size_t>(*val) * W;
@@ -463,8 +536,8 @@ constexpr int MELES = -1;
 // the arc has a block (both domains of at most BLOC values) or rows of at
 // most four words: 1 when there are some, 0 when none, -1 for an arc of
 // wider rows, revised value by value.  K: the kind of every arc of j
-// (TOUS_BLOCS, or rows of K words), or MELES.
-template <int K>
+// (TOUS_BLOCS, or rows of K words), or MELES.  A: with AVX2.
+template <int K, bool A>
 [[gnu::always_inline]] inline int couper(ContreJ c, const ARC& arc, const std::uint64_t* di, std::uint64_t* sans) {
     if (K == TOUS_BLOCS || (K == MELES && arc.bloc != PAS_DE_BLOC)) {
         sans[0] = di[0] & lanesSansSupport(c.blocs + arc.bloc, c.domBloc);
@@ -474,10 +547,10 @@ template <int K>
     const int* val = c.dj.ind_val_rest.data();
     const int n = c.dj.nbvalC;
     switch (K == MELES ? arc.mots : K) {
-    case 1: return sansSupport<1>(di, lignes, val, n, sans);
-    case 2: return sansSupport<2>(di, lignes, val, n, sans);
-    case 3: return sansSupport<3>(di, lignes, val, n, sans);
-    case 4: return sansSupport<4>(di, lignes, val, n, sans);
+    case 1: return sansSupport<1, A>(di, lignes, val, n, sans);
+    case 2: return sansSupport<2, A>(di, lignes, val, n, sans);
+    case 3: return sansSupport<3, A>(di, lignes, val, n, sans);
+    case 4: return sansSupport<4, A>(di, lignes, val, n, sans);
     default: return -1;
     }
 }
@@ -490,12 +563,12 @@ template <int K>
 // then each neighbour left goes on alone with the rest (sansSupport),
 // which it needs all of when it is to be cut.  Returns the neighbours to
 // cut, as bits; their values without support are in sans.
-template <int W>
+template <int W, bool A>
 [[gnu::always_inline]] inline std::uint32_t couperLot(const Network& net, ContreJ c, const ARC* arcs,
                                                       const Ushort* voisins, int nb,
                                                       std::uint64_t (*sans)[BitsDomaine::LOCAUX]) {
-    constexpr int L = Unites<W>::L, N = Unites<W>::N;
-    using U = typename Unites<W>::U;
+    constexpr int L = Unites<W, A>::L, N = Unites<W, A>::N;
+    using U = typename Unites<W, A>::U;
     const int* val = c.dj.ind_val_rest.data();
     const int n = c.dj.nbvalC;
     size_t o[4];  // where the rows of the group's values start within a pair's rows
@@ -507,7 +580,7 @@ template <int W>
         const std::uint64_t* lignes = c.lignes + arcs[q].lignes;
         U r[N];
         for (int u = 0; u < N; ++u) r[u] = charger<U>(di + u * L);
-        const bool reste = oterQuatre<W>(r, lignes + o[0], lignes + o[1], lignes + o[2], lignes + o[3]);
+        const bool reste = oterQuatre<W, A>(r, lignes + o[0], lignes + o[1], lignes + o[2], lignes + o[3]);
         std::memcpy(sans[q], r, sizeof r);
         return reste;
     };
@@ -524,7 +597,7 @@ template <int W>
     if (n > 8)
         for (std::uint32_t x = reste; x; x &= x - 1) {
             const int q = std::countr_zero(x);
-            if (!sansSupport<W>(sans[q], c.lignes + arcs[q].lignes, val + 8, n - 8, sans[q]))
+            if (!sansSupport<W, A>(sans[q], c.lignes + arcs[q].lignes, val + 8, n - 8, sans[q]))
                 reste &= ~(std::uint32_t{1} << q);
         }
     return reste;
@@ -540,9 +613,9 @@ template <int W>
 // Each test writes in its own slot of the lot and sets its own bit of the
 // set of neighbours to cut, so that no test waits for the one before; with
 // rows of K words, couperLot runs the lot's tests by groups of j's values.
-// K: the kind of every arc of j, or MELES (couper).
-template <int K>
-bool propagerLots(Network& net, SearchState& s, Ushort j) {
+// K: the kind of every arc of j, or MELES (couper).  A: with AVX2.
+template <int K, bool A>
+[[gnu::always_inline]] inline bool propagerLotsCorps(Network& net, SearchState& s, Ushort j) {
     constexpr int LOT = 32;  // at most the bits of aCouper
     const VOISIN& g = net.graphe[j];
     const ContreJ c(net, j);
@@ -558,12 +631,12 @@ bool propagerLots(Network& net, SearchState& s, Ushort j) {
             // j is never empty here (a propagation stops at the emptied
             // domain); the test keeps the groups within j's values.
             if (c.dj.nbvalC > 0) {
-                aCouper = couperLot<K>(net, c, arcs + debut, voisins + debut, fin - debut, sans);
+                aCouper = couperLot<K, A>(net, c, arcs + debut, voisins + debut, fin - debut, sans);
                 k = fin;
             }
         }
         for (; k < fin; ++k) {
-            trouve = couper<K>(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), sans[k - debut]);
+            trouve = couper<K, A>(c, arcs[k], net.realDom[voisins[k]].bits.locaux(), sans[k - debut]);
             if (K == MELES && trouve < 0) break;
             aCouper |= static_cast<std::uint32_t>(trouve) << (k - debut);
         }
@@ -572,10 +645,10 @@ bool propagerLots(Network& net, SearchState& s, Ushort j) {
             const ARC& arc = arcs[kq];
             bool ok;
             switch (K == TOUS_BLOCS ? 1 : K == MELES ? motsArc(arc) : K) {
-            case 1: ok = retirer<1>(net, s, j, arc, voisins[kq], sans[q]); break;
-            case 2: ok = retirer<2>(net, s, j, arc, voisins[kq], sans[q]); break;
-            case 3: ok = retirer<3>(net, s, j, arc, voisins[kq], sans[q]); break;
-            default: ok = retirer<4>(net, s, j, arc, voisins[kq], sans[q]); break;
+            case 1: ok = retirerSelon<1, A>(net, s, j, arc, voisins[kq], sans[q]); break;
+            case 2: ok = retirerSelon<2, A>(net, s, j, arc, voisins[kq], sans[q]); break;
+            case 3: ok = retirerSelon<3, A>(net, s, j, arc, voisins[kq], sans[q]); break;
+            default: ok = retirerSelon<4, A>(net, s, j, arc, voisins[kq], sans[q]); break;
             }
             if (!ok) return false;
         }
@@ -589,14 +662,30 @@ bool propagerLots(Network& net, SearchState& s, Ushort j) {
     return true;
 }
 
+// propagerLotsCorps for any processor and for AVX2.
+template <int K>
+bool propagerLots(Network& net, SearchState& s, Ushort j) {
+    return propagerLotsCorps<K, false>(net, s, j);
+}
+
+template <int K>
+[[CIBLE_AVX2]] bool propagerLotsAvx2(Network& net, SearchState& s, Ushort j) {
+    return propagerLotsCorps<K, true>(net, s, j);
+}
+
+template <int K>
+inline bool propagerLotsSelon(Network& net, SearchState& s, Ushort j) {
+    return s.avx2 ? propagerLotsAvx2<K>(net, s, j) : propagerLots<K>(net, s, j);
+}
+
 bool propagerMacVite(Network& net, SearchState& s, Ushort j) {
     switch (net.graphe[j].memesArcs) {
-    case TOUS_BLOCS: return propagerLots<TOUS_BLOCS>(net, s, j);
-    case 1: return propagerLots<1>(net, s, j);
-    case 2: return propagerLots<2>(net, s, j);
-    case 3: return propagerLots<3>(net, s, j);
-    case 4: return propagerLots<4>(net, s, j);
-    default: return propagerLots<MELES>(net, s, j);
+    case TOUS_BLOCS: return propagerLotsSelon<TOUS_BLOCS>(net, s, j);
+    case 1: return propagerLotsSelon<1>(net, s, j);
+    case 2: return propagerLotsSelon<2>(net, s, j);
+    case 3: return propagerLotsSelon<3>(net, s, j);
+    case 4: return propagerLotsSelon<4>(net, s, j);
+    default: return propagerLotsSelon<MELES>(net, s, j);
     }
 }
 
@@ -621,7 +710,7 @@ bool reviserRacineVite(Network& net, SearchState& s, Ushort j, int k) {
     if (d.nbvalC <= 0) return true;
     const ARC& arc = net.graphe[j].arcs[k];
     std::uint64_t sans[BitsDomaine::LOCAUX];
-    switch (couper<MELES>(ContreJ(net, j), arc, d.bits.locaux(), sans)) {
+    switch (couper<MELES, false>(ContreJ(net, j), arc, d.bits.locaux(), sans)) {
     case 0: return true;
     case 1:
         oterDansLOrdre(d, motsArc(arc), sans);
@@ -659,6 +748,15 @@ bool viderFile(Network& net, SearchState& s) {
 }
 
 }  // namespace
+
+bool processeurAvx2() {
+#ifdef __x86_64__
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("x86-64-v3");
+#else
+    return false;
+#endif
+}
 
 bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
     return supportParBalayage(net.relDef[net.ref(i, j)], i < j, net.realDom[j], a);

@@ -31,13 +31,15 @@ protected:
     TempDir dir;
     ScopedChdir here{dir.path};
 
-    // One run from the weight file `poids`.
-    static Sortie run(const std::string& texte, const std::string& poids, bool reference) {
+    // One run from the weight file `poids`; avx2 false runs the fast
+    // variant's code for any processor.
+    static Sortie run(const std::string& texte, const std::string& poids, bool reference, bool avx2 = processeurAvx2()) {
         writeFile("weight", poids);
         Network net;
         parseCSP(texte, "current.txt", net);
         SearchState s;
         s.reference = reference;
+        s.avx2 = avx2;
         Sortie o;
         o.status = solve(net, s, "current.txt", 0, nullptr);
         o.weight = readFile("weight");
@@ -159,6 +161,12 @@ TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
         const std::string texte = inst.toText();
         const auto [vite, simple] = deuxRuns(texte, inst);
         ASSERT_EQ(vite, simple) << "instance " << k << "\n" << texte;
+        // On a processor with AVX2, the fast code for any processor too.
+        if (processeurAvx2()) {
+            std::string uns;
+            for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
+            ASSERT_EQ(run(texte, uns, false, false), simple) << "instance " << k << " without AVX2\n" << texte;
+        }
         // A second run from the weights the first one left.
         const Sortie vite2 = run(texte, vite.weight, false), simple2 = run(texte, vite.weight, true);
         ASSERT_EQ(vite2, simple2) << "instance " << k << " second run\n" << texte;
@@ -479,15 +487,16 @@ std::vector<std::pair<int, std::vector<int>>> ordres(const Network& net) {
 }  // namespace
 
 // Decisions down one branch, propagated by both variants on one domain of
-// 20 to 220 values: after each propagation, succeeded or failed, and after
-// each undo, every variable has the same size and the same order of values,
+// 20 to 220 values (the fast one with and without AVX2 on a processor that
+// has it): after each propagation, succeeded or failed, and after each
+// undo, every variable has the same size and the same order of values,
 // place for place, the removed ones included.  Tight relations make most
 // propagations take many values out at once (from domains of up to 64
 // values left and of more), and one value alone as well.
 TEST_F(VariantsTest, DecisionsLeaveTheSameOrderOfValuesTheRemovedOnesIncluded) {
     std::mt19937 rng(7171);
     auto uni = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    int seuls = 0, petits = 0, grands = 0, echecs = 0;
+    int seuls = 0, petits = 0, grands = 0, balayes = 0, echecs = 0;
     for (int k = 0; k < 100; ++k) {
         Instance inst;
         const int tailles[] = {20, 60, 100, 150, 220};
@@ -499,49 +508,59 @@ TEST_F(VariantsTest, DecisionsLeaveTheSameOrderOfValuesTheRemovedOnesIncluded) {
             for (int y = x + 1; y < n; ++y)
                 if (uni(0, 99) < 60) contraindre(inst, rng, x, y, false, [&](double u) { return u < serre; });
         const std::string texte = inst.toText();
-        Network net[2];
-        SearchState s[2];
+        constexpr int V = 3;  // fast, plain, fast without AVX2
+        Network net[V];
+        SearchState s[V];
         bool ok = true;
-        for (int v = 0; v < 2; ++v) {
+        for (int v = 0; v < V; ++v) {
             parseCSP(texte, "current.txt", net[v]);
             s[v].reference = v == 1;
+            s[v].avx2 = v == 0 && processeurAvx2();
             preparerRun(net[v], s[v]);
             ok = InitAc8File(net[v], s[v]) && ac8File(net[v], s[v]);
         }
         if (!ok) continue;
         ASSERT_EQ(ordres(net[0]), ordres(net[1])) << "instance " << k;
+        ASSERT_EQ(ordres(net[2]), ordres(net[1])) << "instance " << k;
         int level = 0;
         for (; level < n; ++level) {
             const auto avant = ordres(net[0]);
-            bool tenu[2];
-            for (int v = 0; v < 2; ++v) {
+            bool tenu[V];
+            for (int v = 0; v < V; ++v) {
                 s[v].var = static_cast<Ushort>(level);
                 mettre_a_jour_degre(net[v], s[v]);
                 s[v].level = static_cast<short>(level);
                 s[v].var_instancie[level] = static_cast<Ushort>(level);
                 tenu[v] = ac8MacFile(net[v], s[v], 0);
             }
-            ASSERT_EQ(tenu[0], tenu[1]) << "instance " << k << ", level " << level;
-            ASSERT_EQ(ordres(net[0]), ordres(net[1])) << "instance " << k << ", level " << level;
+            for (int v : {0, 2}) {
+                ASSERT_EQ(tenu[v], tenu[1]) << "instance " << k << ", level " << level << ", variant " << v;
+                ASSERT_EQ(ordres(net[v]), ordres(net[1])) << "instance " << k << ", level " << level << ", variant " << v;
+            }
             for (int x = 0; x < n; ++x) {
                 const int taille = avant[x].first, m = taille - net[0].realDom[x].nbvalC;
                 seuls += m == 1;
                 petits += m >= 16 && taille <= 64;
                 grands += m >= 2 && taille > 64;
+                // Found by a pass over the domain with AVX2: a sixth of it
+                // or more, from more than 16 values of more than one word.
+                balayes += taille > 16 && 6 * m >= taille && net[0].realDom[x].nbval > 64;
             }
             if (!tenu[0]) break;
         }
         echecs += level < n;
         for (int l = std::min(level, n - 1); l >= 0; --l) {
-            for (int v = 0; v < 2; ++v) {
+            for (int v = 0; v < V; ++v) {
                 s[v].level = static_cast<short>(l);
                 undo_reduction(net[v], s[v]);
             }
-            ASSERT_EQ(ordres(net[0]), ordres(net[1])) << "instance " << k << ", undo of level " << l;
+            for (int v : {0, 2})
+                ASSERT_EQ(ordres(net[v]), ordres(net[1])) << "instance " << k << ", undo of level " << l << ", variant " << v;
         }
     }
     EXPECT_GT(seuls, 70) << "removals of one value";
     EXPECT_GT(petits, 120) << "removals of 16 values or more from at most 64";
     EXPECT_GT(grands, 300) << "removals from more than 64 values";
+    EXPECT_GT(balayes, 400) << "removals of a sixth of the domain or more, values of several words";
     EXPECT_GT(echecs, 12) << "propagations that empty a domain";
 }
