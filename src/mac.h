@@ -22,8 +22,8 @@ struct PILE_VAR {
     int sommet = 0;  // number of entries, 0 when empty
 };
 
-// The processor has the x86-64-v3 level (AVX2, BMI2): the fast
-// propagation has a copy compiled for it.
+// The processor has AVX2, BMI1, BMI2 and POPCNT: the fast propagation has
+// a copy compiled for it.
 bool processeurAvx2();
 
 // The whole state of one search.  Levels are entries of var_instancie: root

@@ -10,9 +10,9 @@
 #endif
 #ifdef __x86_64__
 #include <immintrin.h>
-// The fast propagation is compiled a second time for processors of the
-// x86-64-v3 level (AVX2, BMI2), and the search state says which one runs.
-#define CIBLE_AVX2 gnu::target("arch=x86-64-v3")
+// The fast propagation is compiled a second time for processors with
+// AVX2, BMI1, BMI2 and POPCNT, and the search state says which one runs.
+#define CIBLE_AVX2 gnu::target("avx2,bmi,bmi2,popcnt")
 #else
 #define CIBLE_AVX2
 #endif
@@ -231,12 +231,14 @@ template <class U>
     else return x == 0;
 }
 
-// r (a bit set of W words, by units) &= ~(the rows l[0] | .. | l[3]);
-// true when something is left.
+// A bit set of W words, by units.
 template <int W, bool A>
-[[gnu::always_inline]] inline bool oterQuatre(typename Unites<W, A>::U (&r)[Unites<W, A>::N], const std::uint64_t* l0,
-                                              const std::uint64_t* l1, const std::uint64_t* l2,
-                                              const std::uint64_t* l3) {
+using EnUnites = typename Unites<W, A>::U[Unites<W, A>::N];
+
+// r &= ~(the rows l[0] | .. | l[3]); true when something is left.
+template <int W, bool A>
+[[gnu::always_inline]] inline bool oterQuatre(EnUnites<W, A>& r, const std::uint64_t* l0, const std::uint64_t* l1,
+                                              const std::uint64_t* l2, const std::uint64_t* l3) {
     constexpr int L = Unites<W, A>::L;
     using U = typename Unites<W, A>::U;
     U encore{};
@@ -752,7 +754,8 @@ bool viderFile(Network& net, SearchState& s) {
 bool processeurAvx2() {
 #ifdef __x86_64__
     __builtin_cpu_init();
-    return __builtin_cpu_supports("x86-64-v3");
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+           __builtin_cpu_supports("popcnt");
 #else
     return false;
 #endif
