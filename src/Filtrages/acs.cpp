@@ -129,7 +129,9 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
 // on only when `trace` is 1, at i's first cut at this level.  With 0 the
 // slots written are free, so that a caller may write them without a
 // branch (i's stack of sizes has a spare entry for that).
-[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i, int trace) {
+// `mots`: the words of i's bit set saved with it (none when 0); the
+// removals after a decision know them at compile time.
+[[gnu::always_inline]] inline void trailerMots(Network& net, SearchState& s, Ushort i, int trace, size_t mots) {
     const DOMAINE& d = net.realDom[i];
     Ushort& haut = s.reductions_sommet[i];
     s.reductions_vals[i][haut + 1] = static_cast<Ushort>(d.nbvalC);
@@ -139,7 +141,7 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
     const int slot = s.trail_sommet + 1;
     s.trail[slot] = i;
-    if (const size_t mots = d.bits.size(); !s.reference && mots <= BitsDomaine::LOCAUX) {
+    if (mots > 0) {
         const size_t debut = static_cast<size_t>(slot) * s.motsTrail;
         if (debut + mots > s.trail_bits.size()) s.trail_bits.resize(2 * (debut + mots));
         copierBits(s.trail_bits.data() + debut, d.bits.locaux(), mots);
@@ -147,6 +149,11 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     s.trail_sommet += trace;
     f.sommet += trace;
     s.niveau_trail[i] = s.level;
+}
+
+[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i, int trace) {
+    const size_t mots = net.realDom[i].bits.size();
+    trailerMots(net, s, i, trace, !s.reference && mots <= BitsDomaine::LOCAUX ? mots : 0);
 }
 
 // Revision of i, the neighbour at position k of j's list, against j after
@@ -434,7 +441,8 @@ template <int W, bool A>
     // to the next.  A variable waiting in the queue is trailed already.
     const int entre = s.presente[i] ^ 1;
     enqueue(s, i, entre);
-    trailer(net, s, i, entre & static_cast<int>(s.niveau_trail[i] != s.level));
+    // i's bit set has W words: the arc's rows are over i's values.
+    trailerMots(net, s, i, entre & static_cast<int>(s.niveau_trail[i] != s.level), W);
     oterDansLOrdre<W, A>(d, sans);
     if (d.nbvalC == 0) {
         int& w = net.graphe[j].weight[arc.lu];
