@@ -48,11 +48,16 @@ protected:
         return o;
     }
 
+    // A weight file of ones for `inst`.
+    static std::string uns(const Instance& inst) {
+        std::string p;
+        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) p += "1 ";
+        return p;
+    }
+
     // The fast run and the plain run of `texte` from a weight file of ones.
     static std::pair<Sortie, Sortie> deuxRuns(const std::string& texte, const Instance& inst) {
-        std::string uns;
-        for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
-        return {run(texte, uns, false), run(texte, uns, true)};
+        return {run(texte, uns(inst), false), run(texte, uns(inst), true)};
     }
 };
 
@@ -163,9 +168,7 @@ TEST_F(VariantsTest, FastAndPlainSupportTestsGiveTheSameRunsAndFiles) {
         ASSERT_EQ(vite, simple) << "instance " << k << "\n" << texte;
         // On a processor with AVX2, the fast code for any processor too.
         if (processeurAvx2()) {
-            std::string uns;
-            for (size_t c = 0; c < 2 * inst.constraints.size(); ++c) uns += "1 ";
-            ASSERT_EQ(run(texte, uns, false, false), simple) << "instance " << k << " without AVX2\n" << texte;
+            ASSERT_EQ(run(texte, uns(inst), false, false), simple) << "instance " << k << " without AVX2\n" << texte;
         }
         // A second run from the weights the first one left.
         const Sortie vite2 = run(texte, vite.weight, false), simple2 = run(texte, vite.weight, true);
