@@ -151,9 +151,11 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     s.niveau_trail[i] = s.level;
 }
 
-[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i, int trace) {
+// The first entry of i at the current level, with the words of its bit
+// set read from it (none for the plain variant).
+[[gnu::always_inline]] inline void trailer(Network& net, SearchState& s, Ushort i) {
     const size_t mots = net.realDom[i].bits.size();
-    trailerMots(net, s, i, trace, !s.reference && mots <= BitsDomaine::LOCAUX ? mots : 0);
+    trailerMots(net, s, i, 1, !s.reference && mots <= BitsDomaine::LOCAUX ? mots : 0);
 }
 
 // Revision of i, the neighbour at position k of j's list, against j after
@@ -180,7 +182,7 @@ inline bool reviserContre(Network& net, SearchState& s, Ushort j, int k, Soutien
         // A variable waiting in the queue has already been trailed at this level.
         if (!s.presente[i]) {
             enqueue(s, i);
-            if (s.niveau_trail[i] != s.level) trailer(net, s, i, 1);
+            if (s.niveau_trail[i] != s.level) trailer(net, s, i);
         }
         raccourcir<Reference>(d);
         if (d.nbvalC == 0) {
@@ -761,9 +763,13 @@ bool viderFile(Network& net, SearchState& s) {
 
 bool processeurAvx2() {
 #ifdef __x86_64__
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
-           __builtin_cpu_supports("popcnt");
+    // Asked once per process: every search state's default reads it.
+    static const bool oui = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+               __builtin_cpu_supports("popcnt");
+    }();
+    return oui;
 #else
     return false;
 #endif
