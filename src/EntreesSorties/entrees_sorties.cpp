@@ -433,6 +433,11 @@ void lireContraintes(Lecteur& in, Network& net) {
     net.nb_ctr = static_cast<Ushort>(in.count("constraint count"));
     net.ctr.resize(net.nb_ctr);
     const int R = static_cast<int>(net.tabTuples.size());
+    // Each variable's domain, read in one pass: the scopes below look it up
+    // in no order, and a variable's whole record is a cache miss on large
+    // instances.
+    std::vector<int> domaineDe(net.nb_var);
+    for (int v = 0; v < net.nb_var; ++v) domaineDe[v] = net.realDom[v].dom;
     for (int i = 0; i < net.nb_ctr; ++i) {
         in.record = i;
         CONSTRAINTS& c = net.ctr[i];
@@ -450,7 +455,7 @@ void lireContraintes(Lecteur& in, Network& net) {
                 if (c.variables[k] == c.variables[l])
                     in.fail("the scope names variable " + std::to_string(c.variables[k]) + " twice");
         for (int k = 0; k < a; ++k) {
-            int dv = net.realDom[c.variables[k]].dom, dr = rel.domaines[k];
+            int dv = domaineDe[c.variables[k]], dr = rel.domaines[k];
             if (dv != dr && net.domD[dv].val != net.domD[dr].val)
                 in.fail("variable " + std::to_string(c.variables[k]) + " is on domain " + std::to_string(dv) +
                         ", whose values differ from domain " + std::to_string(dr) + " of relation " +
