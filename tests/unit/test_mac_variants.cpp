@@ -57,7 +57,8 @@ protected:
 
     // The fast run and the plain run of `texte` from a weight file of ones.
     static std::pair<Sortie, Sortie> deuxRuns(const std::string& texte, const Instance& inst) {
-        return {run(texte, uns(inst), false), run(texte, uns(inst), true)};
+        const std::string poids = uns(inst);
+        return {run(texte, poids, false), run(texte, poids, true)};
     }
 };
 
