@@ -7,7 +7,9 @@
 # state; it prints the medians of search_s and the median of the per-run
 # ratios B/A, and whether the last runs wrote the same three files.
 # Identical binaries gave ratios of 0.97-1.05 over 9-21 runs on the 2-core
-# bench machine; four runs can stray by 10 %.
+# bench machine; four runs can stray by 10 %.  With SEQUENTIEL=1 each run
+# starts A and B one after the other on the first core, the first of them
+# in turn, so that neither meets the other on the second core.
 set -euo pipefail
 [ $# -ge 4 ] || { echo "usage: $0 INSTANCE RUNS BIN_A BIN_B [options]" >&2; exit 2; }
 inst=$1 runs=$2
@@ -29,9 +31,19 @@ un() {  # core binary directory [options]: search_s of one run
 }
 ta=() tb=() rapports=()
 for ((r = 0; r < runs; ++r)); do
-  un $((r % 2)) "$A" "$work/a" "$@" >"$work/ta" &
-  un $((1 - r % 2)) "$B" "$work/b" "$@" >"$work/tb" &
-  wait
+  if [ "${SEQUENTIEL:-0}" = 1 ]; then
+    ordre="a b"
+    ((r % 2)) && ordre="b a"
+    for c in $ordre; do
+      bin=$A
+      [ "$c" = b ] && bin=$B
+      un 0 "$bin" "$work/$c" "$@" >"$work/t$c"
+    done
+  else
+    un $((r % 2)) "$A" "$work/a" "$@" >"$work/ta" &
+    un $((1 - r % 2)) "$B" "$work/b" "$@" >"$work/tb" &
+    wait
+  fi
   a=$(cat "$work/ta") b=$(cat "$work/tb")
   ta+=("$a") tb+=("$b")
   rapports+=("$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.3f", b / a }')")
