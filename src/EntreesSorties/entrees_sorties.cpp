@@ -515,19 +515,35 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene, s
     }
 }
 
-// The blocks of both ends of a pair whose rows are built, when both have
-// at most BLOC values: each end's rows narrowed to BLOC bits, in BLOC lanes.
-void preparerBlocs(REL& m, int nbLignes, const std::vector<std::uint64_t>& arene, std::vector<std::uint16_t>& blocs) {
-    const int n[2] = {nbLignes, m.nbCols};
-    if (n[0] > BLOC || n[1] > BLOC) return;
+// The blocks of both ends of a finished matrix with `nbLignes` rows, both
+// of its domains of at most BLOC values, from its cells: lane a of end 0
+// holds row a as bits over the columns, lane b of end 1 column b as bits
+// over the rows.  Such a pair has no bit rows and no residues: every test
+// of its supports reads its blocks.
+void preparerBlocs(REL& m, int nbLignes, std::vector<std::uint16_t>& blocs) {
+    const int n1 = m.nbCols;
     for (int e = 0; e < 2; ++e) {
         if (blocs.size() + BLOC > UINT32_MAX) memError();
         m.bloc[e] = static_cast<std::uint32_t>(blocs.size());
         blocs.resize(blocs.size() + BLOC, 0);
-        for (int a = 0; a < n[e]; ++a)
-            if (m.mots[e] > 0)  // else the other end has no value
-                blocs[m.bloc[e] + a] = static_cast<std::uint16_t>(arene[m.lignes[e] + static_cast<size_t>(a) * m.mots[e]]);
     }
+    std::uint16_t lignes[BLOC] = {}, colonnes[BLOC] = {};
+    const std::uint8_t* cellules = m.rel->data();
+    for (int a = 0; a < nbLignes; ++a) {
+        const std::uint8_t* ligne = cellules + static_cast<size_t>(a) * n1;
+        unsigned bits = 0;
+        int b = 0;
+        for (; b + 8 <= n1; b += 8) {  // eight cells (bytes 0 or 1) to a multiplication
+            std::uint64_t huit;
+            std::memcpy(&huit, ligne + b, 8);
+            bits |= static_cast<unsigned>(((huit & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56) << b;
+        }
+        for (; b < n1; ++b) bits |= (ligne[b] & 1u) << b;
+        lignes[a] = static_cast<std::uint16_t>(bits);
+        for (int c = 0; c < n1; ++c) colonnes[c] |= static_cast<std::uint16_t>(((bits >> c) & 1u) << a);
+    }
+    std::copy_n(lignes, nbLignes, blocs.data() + m.bloc[0]);
+    std::copy_n(colonnes, n1, blocs.data() + m.bloc[1]);
 }
 
 // The pairs of variables met so far, by open addressing: key u << 16 | v
@@ -635,19 +651,22 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
             }
     }
     net.nb_rel = static_cast<Ushort>(compteur);
-    // Pairs with the same untouched origin have the same rows: built once,
-    // by the first of them (its source is itself), the arena sized first.
-    // Each pair has residues of its own, at first those of its source.
+    // Pairs with the same untouched origin have the same rows or blocks:
+    // built once, by the first of them (its source is itself), the arena
+    // sized first.  Each pair with rows has residues of its own, at first
+    // those of its source; a pair of two domains of at most BLOC values has
+    // blocks only.
     std::vector<int> modele(2 * R, -1), source(compteur);
     size_t mots = 0, valeurs = 0;
+    auto aDesBlocs = [&](const REL& m) { return net.domD[m.dom1].size <= BLOC && m.nbCols <= BLOC; };
     for (int r = 0; r < compteur; ++r) {
         const long o = origine[r];
         const size_t n0 = net.domD[net.relDef[r].dom1].size, n1 = static_cast<size_t>(net.relDef[r].nbCols);
-        valeurs += n0 + n1;
         source[r] = o >= 0 && modele[o] >= 0 ? modele[o] : r;
-        if (source[r] != r) continue;
-        if (o >= 0) modele[o] = r;
-        mots += n0 * ((n1 + 63) / 64) + n1 * ((n0 + 63) / 64);
+        if (source[r] == r && o >= 0) modele[o] = r;
+        if (aDesBlocs(net.relDef[r])) continue;
+        valeurs += n0 + n1;
+        if (source[r] == r) mots += n0 * ((n1 + 63) / 64) + n1 * ((n0 + 63) / 64);
     }
     if (valeurs > UINT32_MAX) memError();  // residues addressed by 32-bit offsets
     net.lignes.reserve(net.lignes.size() + mots);
@@ -663,17 +682,19 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
             for (size_t o = 0; o < c.size() && o < 128; o += 64) __builtin_prefetch(c.data() + o);
         }
         REL& m = net.relDef[r];
+        const bool blocs = aDesBlocs(m);
         if (source[r] == r) {
-            preparerSupports(m, net.domD[m.dom1].size, net.lignes, net.residus);
-            preparerBlocs(m, net.domD[m.dom1].size, net.lignes, net.blocs);
+            if (blocs) preparerBlocs(m, net.domD[m.dom1].size, net.blocs);
+            else preparerSupports(m, net.domD[m.dom1].size, net.lignes, net.residus);
             continue;
         }
         const REL& t = net.relDef[source[r]];
         const int n[2] = {net.domD[m.dom1].size, m.nbCols};
         for (int e = 0; e < 2; ++e) {
+            m.bloc[e] = t.bloc[e];
+            if (blocs) continue;
             m.mots[e] = t.mots[e];
             m.lignes[e] = t.lignes[e];
-            m.bloc[e] = t.bloc[e];
             m.residus[e] = static_cast<std::uint32_t>(net.residus.size());
             net.residus.resize(net.residus.size() + n[e]);
             std::copy_n(net.residus.begin() + t.residus[e], n[e], net.residus.begin() + m.residus[e]);

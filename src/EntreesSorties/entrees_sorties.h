@@ -79,7 +79,7 @@ struct ARC {
     Ushort place = 0;  // position of the variable in the neighbour's list
     Ushort lu = 0;     // slot of the weight towards the neighbour in `weight`
     std::uint32_t lignes = 0;  // in Network::lignes: the bit rows of the variable's values over the neighbour's,
-    Ushort mots = 0;           // of this many words each
+    Ushort mots = 0;           // of this many words each (none when the pair has blocks)
     std::uint32_t bloc = PAS_DE_BLOC;  // in Network::blocs: the neighbour's block, when there is one
 };
 
@@ -114,11 +114,12 @@ struct REL {
     // The same cells for the support test, seen from each end e of the pair
     // (0: var1, 1: var2): one bit row per value of that end over the values
     // of the other end, and the last support found for each value.
-    int mots[2] = {0, 0};              // words of a bit row of end e
+    int mots[2] = {0, 0};              // words of a bit row of end e (0 for a pair with blocks)
     std::uint32_t lignes[2] = {0, 0};  // end e's rows: Network::lignes[lignes[e] + a * mots[e] + w]
     std::uint32_t residus[2] = {0, 0};  // end e's residues: Network::residus[residus[e] + a]
-    // When both ends have at most BLOC values, end e's rows again, narrowed to
-    // BLOC bits each and packed: Network::blocs[bloc[e] + a], BLOC lanes.
+    // When both ends have at most BLOC values, end e's rows as BLOC bits each,
+    // packed: Network::blocs[bloc[e] + a], BLOC lanes; such a pair has no
+    // rows in Network::lignes and no residues.
     std::uint32_t bloc[2] = {PAS_DE_BLOC, PAS_DE_BLOC};
 
     const std::vector<std::uint8_t>& cellules() const {
@@ -163,8 +164,8 @@ struct Network {
     std::vector<VOISIN> graphe;       // the constraint graph
     Ushort nb_rel = 0;                // number of constrained pairs
     std::vector<REL> relDef;          // one matrix per pair, plus a spare entry at nb_rel
-    std::vector<std::uint64_t> lignes;  // the bit rows of every pair, one block per end; pairs with the same cells share theirs
-    std::vector<Ushort> residus;        // per pair end and value: a support, or the other end's nbval if none
+    std::vector<std::uint64_t> lignes;  // the bit rows of every pair without blocks, one run per end; pairs with the same cells share theirs
+    std::vector<Ushort> residus;        // per end and value of a pair without blocks: a support, or the other end's nbval if none
     std::vector<std::uint16_t> blocs;   // the blocks of the pairs of small domains; pairs with the same cells share theirs
     std::vector<TUPLES> tabTuples;    // the allowed tuples of each relation of the file
     Ushort nb_ctr = 0;                // number of constraints

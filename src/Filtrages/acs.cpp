@@ -780,7 +780,10 @@ bool supp_reference(const Network& net, Ushort i, Ushort j, Ushort a) {
 }
 
 bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a) {
-    return soutenuVite(net, net.relDef[net.ref(i, j)], i < j ? 0 : 1, net.realDom[j], a);
+    const REL& m = net.relDef[net.ref(i, j)];
+    const int e = i < j ? 0 : 1;
+    if (m.bloc[e] != PAS_DE_BLOC) return (net.blocs[m.bloc[e] + a] & net.realDom[j].bits[0]) != 0;
+    return soutenuVite(net, m, e, net.realDom[j], a);
 }
 
 void switchDom(Network& net, int v, int pos1, int pos2) {

@@ -10,7 +10,9 @@
 #include "mac.h"
 
 // Some value of j's current domain is compatible with value index a of i:
-// the last support found, then the bit row of a against j's bit set.
+// a's lane of the pair's block against j's bit set when both domains are
+// small, else the last support found, then the bit row of a against j's
+// bit set.
 bool supp_suivant_ac8(Network& net, Ushort i, Ushort j, Ushort a);
 // The same by a scan of j's current domain from position 0, one matrix cell
 // per value: the plain variant, for the bench and the tests.
