@@ -182,12 +182,14 @@ struct IndexValeurs {
     std::vector<int> table;                   // table[v - base]: first index of v, -1 if none
     std::vector<std::pair<int, int>> paires;  // (value, first index) sorted, when no table
     bool distinctes = true;                   // no value repeated: each index is the first of its value
+    bool chiffres = false;                    // every value has one digit (0 to 9)
 };
 
 IndexValeurs indexer(const DOMAIN& d) {
     IndexValeurs idx;
     if (d.size == 0) return idx;
     const auto [mini, maxi] = std::minmax_element(d.val.begin(), d.val.end());
+    idx.chiffres = *mini >= 0 && *maxi <= 9;
     const long long largeur = static_cast<long long>(*maxi) - *mini + 1;
     if (largeur <= 4LL * d.size + 1024) {
         idx.base = *mini;
@@ -297,6 +299,46 @@ std::shared_ptr<std::vector<std::uint8_t>> matriceDesTuples(const Network& net, 
     return matrice;
 }
 
+// A tuple of two one-digit values written " d d" with a blank after, as
+// most files write every tuple over two domains of such values: its values
+// into v, p past them.  False, p unchanged, for any other text, which
+// numberAt reads.
+inline bool deuxChiffres(const char*& p, int* v) {
+    auto chiffre = [](char c) { return static_cast<unsigned char>(c - '0') < 10; };
+    if (!(p[0] == ' ' && chiffre(p[1]) && p[2] == ' ' && chiffre(p[3]) && Lecteur::blanc(p[4]))) return false;
+    v[0] = p[1] - '0';
+    v[1] = p[3] - '0';
+    p += 4;
+    return true;
+}
+
+// The n tuples of relation `rel` from p, over the domains indexed by i0 and
+// i1: each one's cell set in `marques` (rows of `colonnes` cells), its
+// values copied to `sortie` unless null.  Returns the place after them.
+// Chiffres: both domains hold one-digit values only, so that most tuples
+// read as " d d" (deuxChiffres).  The text position, the cells and the
+// lookups are locals: the byte stores would otherwise reload them at each
+// tuple.
+template <bool Chiffres>
+const char* lireTuples(Lecteur& in, const char* p, const TUPLES& rel, int n, const IndexValeurs& i0,
+                       const IndexValeurs& i1, std::uint8_t* marques, size_t colonnes, int* sortie) {
+    const Recherche cherche[2] = {Recherche(i0), Recherche(i1)};
+    for (int t = 0; t < n; ++t) {
+        int ab[2], lus[2];
+        const bool deux = Chiffres && deuxChiffres(p, lus);
+        for (int k = 0; k < 2; ++k) {
+            const int v = deux ? lus[k] : in.numberAt(p, "a tuple value");
+            ab[k] = cherche[k](v);
+            if (ab[k] < 0)
+                in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) + " is not in domain " +
+                        std::to_string(rel.domaines[k]));
+            if (sortie) *sortie++ = v;
+        }
+        marques[static_cast<size_t>(ab[0]) * colonnes + static_cast<size_t>(ab[1])] = 1;
+    }
+    return p;
+}
+
 // The relations block.  tabTuples gets each relation's arity, domains and
 // allowed tuples: those listed, or for a list of forbidden tuples the product
 // of the two domains in order less the listed ones (as ajouter does).
@@ -347,30 +389,15 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
         }
         rel.tuples.clear();
         {
-            // The text position, the cells and the lookups in locals: the
-            // byte stores below would otherwise reload them at each tuple.
-            const Recherche cherche[2] = {Recherche(i0), Recherche(i1)};
-            std::uint8_t* const marques = listee;
-            const size_t colonnes = static_cast<size_t>(d1.size);
-            int* sortie = nullptr;
+            int* valeurs = nullptr;  // a list of allowed tuples is kept as listed
             if (!interdits) {
                 rel.tuples.resize(static_cast<size_t>(n) * 2);
-                sortie = rel.tuples.data();
+                valeurs = rel.tuples.data();
             }
             const char* p = in.texte.data() + in.pos;
-            for (int t = 0; t < n; ++t) {
-                int ab[2];
-                for (int k = 0; k < 2; ++k) {
-                    const int v = in.numberAt(p, "a tuple value");
-                    ab[k] = cherche[k](v);
-                    if (ab[k] < 0)
-                        in.fail("tuple " + std::to_string(t) + ": value " + std::to_string(v) + " is not in domain " +
-                                std::to_string(rel.domaines[k]));
-                    if (sortie) *sortie++ = v;
-                }
-                std::uint8_t& cellule = marques[static_cast<size_t>(ab[0]) * colonnes + static_cast<size_t>(ab[1])];
-                cellule = 1;
-            }
+            const size_t colonnes = static_cast<size_t>(d1.size);
+            p = i0.chiffres && i1.chiffres ? lireTuples<true>(in, p, rel, n, i0, i1, listee, colonnes, valeurs)
+                                           : lireTuples<false>(in, p, rel, n, i0, i1, listee, colonnes, valeurs);
             in.pos = static_cast<size_t>(p - in.texte.data());
         }
         rel.typeRel = false;

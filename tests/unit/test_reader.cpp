@@ -170,6 +170,9 @@ TEST(Reader, RecordNumbersAndLayoutCarryNoMeaning) {
         // Tuple values with a sign or more than ten digits, between plain ones.
         "?\n2\n0 3 1 2 3\n1 2 5 9\n3\n0 0\n1 0\n2 1\n2\n0 1 2 0 0 3 1 +1 2 000000000002 3 3\n"
         "1 0 2 0 1 1 +3 0000000000009\n2\n2 0 1 0\n2 1 2 1",
+        // One-digit tuple values apart by tabs, two blanks or a line break.
+        "?\n2\n0 3 1 2 3\n1 2 5 9\n3\n0 0\n1 0\n2 1\n2\n0 1 2 0 0 3 1\t1 2  2\n3 3\n"
+        "1 0 2 0 1 1 3\t9\n2\n2 0 1 0\n2 1 2 1",
     };
     for (const auto& v : variantes) {
         Network net = lire(v);
@@ -317,6 +320,10 @@ TEST(Reader, RefusesMalformedFiles) {
         {variables + "1\n0 1 2 0 2 0\n", "relations block, record 0: domain 2 is not a place of the domains block"},
         {"?\n0\n1\n0 0\n", "variables block, record 0: domain 0 is not a place of the domains block (empty)"},
         {variables + "1\n0 1 2 0 0 1 0 5\n", "relations block, record 0: tuple 0: value 5 is not in domain 0"},
+        // One-digit domains: a tuple value of more digits, or with a sign.
+        {variables + "1\n0 1 2 0 0 2 0 1 0 10\n", "relations block, record 0: tuple 1: value 10 is not in domain 0"},
+        {variables + "1\n0 1 2 0 0 1 1 -1\n", "relations block, record 0: tuple 0: value -1 is not in domain 0"},
+        {variables + "1\n0 1 2 0 0 2 0 1 1 0x\n", "relations block, record 0: '0x' is not a number (expected a tuple value)"},
         {variables + "1\n0 1 2 0 0 -2\n", "relations block, record 0: tuple count -2 is negative"},
         {variables + "1\n0 1 2 0 0 2 0 1 x 0\n", "relations block, record 0: 'x' is not a number (expected a tuple value)"},
         // Control bytes are shown escaped, and a long token by its start.
