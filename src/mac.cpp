@@ -34,7 +34,7 @@ void initialisation(Network& net, SearchState& s) {
         const int mots = motsDomaine(net.realDom[i].nbval);
         if (mots <= BitsDomaine::LOCAUX) s.motsTrail = std::max(s.motsTrail, mots);
     }
-    s.trail.assign(places, 0);
+    s.trail.assign(places, ENTREE_TRAIL{});
     s.trail_sommet = 0;
     // Grown by the trailing as the search goes deeper.
     s.trail_bits.assign(std::min<size_t>(places, 4096) * static_cast<size_t>(s.motsTrail), 0);
@@ -44,16 +44,11 @@ void initialisation(Network& net, SearchState& s) {
     s.sol.assign(n, -1);
     s.nbvalSuppr.assign(n, 0);
     s.presente.assign(n, 0);
-    s.reductions_sommet.assign(n, 0);
-    s.reductions_vals.assign(n, {});
     s.voisins_lus.assign(n, {});
     s.Liste_ac8_var.assign(niveaux, 0);
     for (int i = 0; i < n; ++i) {
         DOMAINE& d = net.realDom[i];
         remplirDomaine(d);
-        // 1-based, and a spare entry past the deepest one: the removals'
-        // trailing writes one entry past the top without a branch.
-        s.reductions_vals[i].assign(static_cast<size_t>(d.nbval) + 2, 0);
         VOISIN& g = net.graphe[i];
         s.voisins_lus[i].assign(g.tab_voisins.begin(), g.tab_voisins.begin() + g.degre);
         // Weight slots in the order of the list: the order of the weight file.
@@ -71,10 +66,10 @@ void undo_reduction(Network& net, SearchState& s) {
     if (f.sommet == 0) return;
     while (f.sommet != 0) {
         const int slot = f.debut + f.sommet--;
-        const Ushort i = s.trail[slot];
+        const Ushort i = s.trail[slot].var;
         s.niveau_trail[i] = -1;
         DOMAINE& d = net.realDom[i];
-        const int taille = s.reductions_vals[i][s.reductions_sommet[i]--];
+        const int taille = s.trail[slot].taille;
         if (s.reference) {
             d.nbvalC = taille;  // the plain variant keeps no bit set
         } else if (const size_t mots = d.bits.size(); mots <= BitsDomaine::LOCAUX) {

@@ -14,6 +14,14 @@
 #include "EntreesSorties/entrees_sorties.h"
 #include "choix.h"
 
+// One entry of a level's stack: a variable that level's propagation cut,
+// and the size of its current domain before that level's first cut.  An
+// undo pops the entries and gives each variable its saved size back.
+struct ENTREE_TRAIL {
+    Ushort var = 0;
+    Ushort taille = 0;
+};
+
 // One level's stack of variables: its entries are trail[debut + 1 ..
 // debut + sommet] of the search state.  Only the level in work grows, so
 // the levels' stacks lie one after the other in the trail.
@@ -49,13 +57,12 @@ struct SearchState {
     std::vector<int> nbvalSuppr;            // per variable: nbvalC when it was chosen
 
     // Trail: per level, the variables whose domains that level's propagation
-    // cut; per variable, the stack of its sizes before each such cut.
+    // cut, each with its size before the first such cut (a variable's
+    // entries on the levels in use save strictly decreasing sizes).
     std::vector<PILE_VAR> future_fc;                      // per level
-    std::vector<Ushort> trail;                            // the levels' stacks; slot 0 unused
+    std::vector<ENTREE_TRAIL> trail;                      // the levels' stacks; slot 0 unused
     int trail_sommet = 0;                                 // last slot in use
     std::vector<int> niveau_trail;                        // per variable: level of its last entry, -1 once undone
-    std::vector<std::vector<Ushort>> reductions_vals;     // per variable, 1-based, nbval + 2 entries (one spare)
-    std::vector<Ushort> reductions_sommet;                // per variable: top of reductions_vals
     // Beside each slot of trail, the bit set its variable had then, when it
     // fits in the domain's own words: the undo puts it back at once instead
     // of setting the bits of the values one by one.
@@ -97,7 +104,10 @@ struct SearchState {
 inline int pairKey(const Network& net, int u, int v) { return net.ref(u, v); }
 
 // Entry k (1-based) of the stack of `level`.
-inline Ushort entreeTrail(const SearchState& s, int level, int k) { return s.trail[s.future_fc[level].debut + k]; }
+inline Ushort entreeTrail(const SearchState& s, int level, int k) { return s.trail[s.future_fc[level].debut + k].var; }
+
+// The size that entry k (1-based) of the stack of `level` saved.
+inline Ushort tailleTrail(const SearchState& s, int level, int k) { return s.trail[s.future_fc[level].debut + k].taille; }
 
 // v is on the stack of the level in work.
 inline bool present_future(const SearchState& s, int level, Ushort v) { return s.niveau_trail[v] == level; }

@@ -123,24 +123,20 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
     return true;
 }
 
-// The trail entry of i at the current level: its size (and, for the fast
-// variant, its bit set, when it lies in the domain's own words) in the
-// slots after the tops of i's stack of sizes and of the trail, which move
-// on only when `trace` is 1, at i's first cut at this level.  With 0 the
-// slots written are free, so that a caller may write them without a
-// branch (i's stack of sizes has a spare entry for that).
+// The trail entry of i at the current level: i and its size (and, for the
+// fast variant, its bit set, when it lies in the domain's own words) in
+// the slot after the top of the trail, which moves on only when `trace` is
+// 1, at i's first cut at this level.  With 0 the slot written is free, so
+// that a caller may write it without a branch.
 // `mots`: the words of i's bit set saved with it (none when 0); the
 // removals after a decision know them at compile time.
 [[gnu::always_inline]] inline void trailerMots(Network& net, SearchState& s, Ushort i, int trace, size_t mots) {
     const DOMAINE& d = net.realDom[i];
-    Ushort& haut = s.reductions_sommet[i];
-    s.reductions_vals[i][haut + 1] = static_cast<Ushort>(d.nbvalC);
-    haut = static_cast<Ushort>(haut + trace);
     PILE_VAR& f = s.future_fc[s.level];
     f.debut = f.sommet == 0 ? s.trail_sommet : f.debut;  // nothing trailed yet at this level
     if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
     const int slot = s.trail_sommet + 1;
-    s.trail[slot] = i;
+    s.trail[slot] = ENTREE_TRAIL{i, static_cast<Ushort>(d.nbvalC)};
     if (mots > 0) {
         const size_t debut = static_cast<size_t>(slot) * s.motsTrail;
         if (debut + mots > s.trail_bits.size()) s.trail_bits.resize(2 * (debut + mots));

@@ -220,7 +220,13 @@ TEST(TrailTest, CutsAtTwoLevelsAreUndoneInTurn) {
     placerEnTete(net, 1, 1);  // level 5: variable 1 = 1 leaves 0 in {0, 1}
     ASSERT_TRUE(decider(net, s, 5, 1));
     EXPECT_EQ(net.realDom[0].nbvalC, 2);
-    EXPECT_EQ(s.reductions_sommet[0], 2);
+    // 0 stands on both levels' stacks, each entry with its size before that level's cut.
+    ASSERT_EQ(s.future_fc[3].sommet, 1);
+    ASSERT_EQ(s.future_fc[5].sommet, 1);
+    EXPECT_EQ(entreeTrail(s, 3, 1), 0);
+    EXPECT_EQ(entreeTrail(s, 5, 1), 0);
+    EXPECT_EQ(tailleTrail(s, 3, 1), 4);
+    EXPECT_EQ(tailleTrail(s, 5, 1), 3);
     EXPECT_EQ(net.realDom[1].nbvalC, 4);  // the decision variable keeps its own size
 
     s.level = 5;
@@ -234,7 +240,9 @@ TEST(TrailTest, CutsAtTwoLevelsAreUndoneInTurn) {
     undo_reduction(net, s);
     EXPECT_EQ(net.realDom[0].nbvalC, 4);
     EXPECT_EQ(presents(net, 0), (std::vector<int>{0, 1, 2, 3}));
-    EXPECT_EQ(s.reductions_sommet[0], 0);
+    EXPECT_EQ(s.future_fc[3].sommet, 0);
+    EXPECT_EQ(s.trail_sommet, 0);
+    EXPECT_EQ(s.niveau_trail[0], -1);
     undo_reduction(net, s);  // empty stack: nothing changes
     EXPECT_EQ(net.realDom[0].nbvalC, 4);
 }
@@ -252,8 +260,8 @@ TEST(TrailTest, SecondCutAtOneLevelIsNotTrailed) {
     ASSERT_TRUE(decider(net, s, 3, 1));
     EXPECT_EQ(net.realDom[0].nbvalC, 1);
     EXPECT_EQ(s.future_fc[3].sommet, 1);
-    EXPECT_EQ(s.reductions_sommet[0], 1);
-    EXPECT_EQ(s.reductions_vals[0][1], 4);
+    EXPECT_EQ(entreeTrail(s, 3, 1), 0);
+    EXPECT_EQ(tailleTrail(s, 3, 1), 4) << "the size before the first cut";
     undo_reduction(net, s);
     EXPECT_EQ(net.realDom[0].nbvalC, 4);
 }

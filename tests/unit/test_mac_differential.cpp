@@ -54,8 +54,9 @@ protected:
             // Every level was undone: complete lists, empty trail.
             for (int i = 0; i < net.nb_var; ++i) {
                 EXPECT_EQ(net.graphe[i].degre, s.voisins_lus[i].size()) << quoi << " variable " << i;
-                EXPECT_EQ(s.reductions_sommet[i], 0) << quoi << " variable " << i;
+                EXPECT_EQ(s.niveau_trail[i], -1) << quoi << " variable " << i;
             }
+            EXPECT_EQ(s.trail_sommet, 0) << quoi;
             for (const PILE_VAR& f : s.future_fc) EXPECT_EQ(f.sommet, 0) << quoi;
         }
         return status;
