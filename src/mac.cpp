@@ -26,7 +26,8 @@ void initialisation(Network& net, SearchState& s) {
     s.coupe.assign(niveaux, 0);
     s.future_fc.assign(niveaux, PILE_VAR{});
     // A variable's entries on the levels in use save strictly decreasing
-    // sizes: at most nbval of them.
+    // sizes: at most nbval of them.  Slot 0 is unused, and the slot past
+    // the last entry is written without a branch (trailerMots).
     size_t places = 2;
     s.motsTrail = 1;
     for (int i = 0; i < n; ++i) {

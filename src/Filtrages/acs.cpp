@@ -127,14 +127,13 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
 // fast variant, its bit set, when it lies in the domain's own words) in
 // the slot after the top of the trail, which moves on only when `trace` is
 // 1, at i's first cut at this level.  With 0 the slot written is free, so
-// that a caller may write it without a branch.
+// that a caller may write it without a branch: the trail has room for
+// every entry that can be in use at once, and one more (initialisation).
+// The level's stack starts at the top of the trail (ac8MacFile).
 // `mots`: the words of i's bit set saved with it (none when 0); the
 // removals after a decision know them at compile time.
 [[gnu::always_inline]] inline void trailerMots(Network& net, SearchState& s, Ushort i, int trace, size_t mots) {
     const DOMAINE& d = net.realDom[i];
-    PILE_VAR& f = s.future_fc[s.level];
-    f.debut = f.sommet == 0 ? s.trail_sommet : f.debut;  // nothing trailed yet at this level
-    if (static_cast<size_t>(s.trail_sommet) + 1 >= s.trail.size()) s.trail.resize(2 * s.trail.size());
     const int slot = s.trail_sommet + 1;
     s.trail[slot] = ENTREE_TRAIL{i, static_cast<Ushort>(d.nbvalC)};
     if (mots > 0) {
@@ -143,7 +142,7 @@ bool reviser(Network& net, SearchState& s, Ushort x, Ushort y, int paire) {
         copierBits(s.trail_bits.data() + debut, d.bits.locaux(), mots);
     }
     s.trail_sommet += trace;
-    f.sommet += trace;
+    s.future_fc[s.level].sommet += trace;
     s.niveau_trail[i] = s.level;
 }
 
@@ -824,6 +823,10 @@ bool PropagerAc8MacFile(Network& net, SearchState& s, Ushort j) {
 
 bool ac8MacFile(Network& net, SearchState& s, Ushort /*ind*/) {
     const Ushort x = s.var_instancie[s.level];
+    // The level's stack, empty unless this level propagated before and
+    // was not undone, starts at the top of the trail.
+    PILE_VAR& f = s.future_fc[s.level];
+    if (f.sommet == 0) f.debut = s.trail_sommet;
     s.tete = 0;
     s.queue = 1;
     s.Liste_ac8_var[1] = x;
