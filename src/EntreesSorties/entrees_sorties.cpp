@@ -22,6 +22,10 @@
 #include <optional>
 #include <string_view>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "Convertisseur/transfo.h"
 #include "Utilitaires/pages.h"
 
@@ -548,27 +552,54 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene, s
 // over the rows.  Such a pair has no bit rows and no residues: every test
 // of its supports reads its blocks.
 void preparerBlocs(REL& m, int nbLignes, std::vector<std::uint16_t>& blocs) {
+    static_assert(BLOC == 16, "a row of cells and a lane of bits in one 16-byte vector");
     const int n1 = m.nbCols;
     for (int e = 0; e < 2; ++e) {
         if (blocs.size() + BLOC > UINT32_MAX) memError();
         m.bloc[e] = static_cast<std::uint32_t>(blocs.size());
         blocs.resize(blocs.size() + BLOC, 0);
     }
-    std::uint16_t lignes[BLOC] = {}, colonnes[BLOC] = {};
+    alignas(16) std::uint16_t lignes[BLOC] = {};
+    std::uint16_t colonnes[BLOC] = {};
     const std::uint8_t* cellules = m.rel->data();
+#ifdef __SSE2__
+    // Row a: bit 0 of each of its cells (bytes) moved to the top of the
+    // byte and gathered; the last rows, whose 16 bytes would run past the
+    // cells, through a copy.
+    const size_t total = m.rel->size();
+    const unsigned largeur = (1u << n1) - 1;
+    for (int a = 0; a < nbLignes; ++a) {
+        const size_t debut = static_cast<size_t>(a) * n1;
+        __m128i ligne;
+        if (debut + 16 <= total) {
+            ligne = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellules + debut));
+        } else {
+            alignas(16) std::uint8_t copie[16] = {};
+            std::memcpy(copie, cellules + debut, static_cast<size_t>(n1));
+            ligne = _mm_load_si128(reinterpret_cast<const __m128i*>(copie));
+        }
+        lignes[a] = static_cast<std::uint16_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(ligne, 7))) & largeur);
+    }
+    // Column c: bit c of every row.  The rows' low bytes side by side, and
+    // their high bytes; bit c of each byte moved to its top and gathered.
+    const __m128i r0 = _mm_load_si128(reinterpret_cast<const __m128i*>(lignes));
+    const __m128i r1 = _mm_load_si128(reinterpret_cast<const __m128i*>(lignes + 8));
+    const __m128i octet = _mm_set1_epi16(0xFF);
+    const __m128i bas = _mm_packus_epi16(_mm_and_si128(r0, octet), _mm_and_si128(r1, octet));
+    const __m128i haut = _mm_packus_epi16(_mm_srli_epi16(r0, 8), _mm_srli_epi16(r1, 8));
+    for (int c = 0; c < n1; ++c) {
+        const __m128i decale = _mm_sll_epi16(c < 8 ? bas : haut, _mm_cvtsi32_si128(7 - (c & 7)));
+        colonnes[c] = static_cast<std::uint16_t>(_mm_movemask_epi8(decale));
+    }
+#else
     for (int a = 0; a < nbLignes; ++a) {
         const std::uint8_t* ligne = cellules + static_cast<size_t>(a) * n1;
         unsigned bits = 0;
-        int b = 0;
-        for (; b + 8 <= n1; b += 8) {  // eight cells (bytes 0 or 1) to a multiplication
-            std::uint64_t huit;
-            std::memcpy(&huit, ligne + b, 8);
-            bits |= static_cast<unsigned>(((huit & 0x0101010101010101ull) * 0x0102040810204080ull) >> 56) << b;
-        }
-        for (; b < n1; ++b) bits |= (ligne[b] & 1u) << b;
+        for (int b = 0; b < n1; ++b) bits |= (ligne[b] & 1u) << b;
         lignes[a] = static_cast<std::uint16_t>(bits);
         for (int c = 0; c < n1; ++c) colonnes[c] |= static_cast<std::uint16_t>(((bits >> c) & 1u) << a);
     }
+#endif
     std::copy_n(lignes, nbLignes, blocs.data() + m.bloc[0]);
     std::copy_n(colonnes, n1, blocs.data() + m.bloc[1]);
 }
