@@ -343,19 +343,134 @@ const char* lireTuples(Lecteur& in, const char* p, const TUPLES& rel, int n, con
     return p;
 }
 
+// The blocks of a finished matrix of `nbLignes` rows of n1 cells, both at
+// most BLOC, appended to `blocs`: the first block (end 0) holds in lane a
+// row a as bits over the columns, the second (end 1) in lane b column b as
+// bits over the rows.  Returns the place of the first; the second follows.
+std::uint32_t ajouterBlocs(const std::uint8_t* cellules, int nbLignes, int n1, std::vector<std::uint16_t>& blocs) {
+    static_assert(BLOC == 16, "a row of cells and a lane of bits in one 16-byte vector");
+    if (blocs.size() + 2 * BLOC > UINT32_MAX) memError();
+    const auto debutBlocs = static_cast<std::uint32_t>(blocs.size());
+    blocs.resize(blocs.size() + 2 * BLOC, 0);
+    alignas(16) std::uint16_t lignes[BLOC] = {};
+    std::uint16_t colonnes[BLOC] = {};
+#ifdef __SSE2__
+    // Row a: bit 0 of each of its cells (bytes) moved to the top of the
+    // byte and gathered; the last rows, whose 16 bytes would run past the
+    // cells, through a copy.
+    const size_t total = static_cast<size_t>(nbLignes) * n1;
+    const unsigned largeur = (1u << n1) - 1;
+    for (int a = 0; a < nbLignes; ++a) {
+        const size_t debut = static_cast<size_t>(a) * n1;
+        __m128i ligne;
+        if (debut + 16 <= total) {
+            ligne = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellules + debut));
+        } else {
+            alignas(16) std::uint8_t copie[16] = {};
+            std::memcpy(copie, cellules + debut, static_cast<size_t>(n1));
+            ligne = _mm_load_si128(reinterpret_cast<const __m128i*>(copie));
+        }
+        lignes[a] = static_cast<std::uint16_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(ligne, 7))) & largeur);
+    }
+    // Column c: bit c of every row.  The rows' low bytes side by side, and
+    // their high bytes; bit c of each byte moved to its top and gathered.
+    const __m128i r0 = _mm_load_si128(reinterpret_cast<const __m128i*>(lignes));
+    const __m128i r1 = _mm_load_si128(reinterpret_cast<const __m128i*>(lignes + 8));
+    const __m128i octet = _mm_set1_epi16(0xFF);
+    const __m128i bas = _mm_packus_epi16(_mm_and_si128(r0, octet), _mm_and_si128(r1, octet));
+    const __m128i haut = _mm_packus_epi16(_mm_srli_epi16(r0, 8), _mm_srli_epi16(r1, 8));
+    for (int c = 0; c < n1; ++c) {
+        const __m128i decale = _mm_sll_epi16(c < 8 ? bas : haut, _mm_cvtsi32_si128(7 - (c & 7)));
+        colonnes[c] = static_cast<std::uint16_t>(_mm_movemask_epi8(decale));
+    }
+#else
+    for (int a = 0; a < nbLignes; ++a) {
+        const std::uint8_t* ligne = cellules + static_cast<size_t>(a) * n1;
+        unsigned bits = 0;
+        for (int b = 0; b < n1; ++b) bits |= (ligne[b] & 1u) << b;
+        lignes[a] = static_cast<std::uint16_t>(bits);
+        for (int c = 0; c < n1; ++c) colonnes[c] |= static_cast<std::uint16_t>(((bits >> c) & 1u) << a);
+    }
+#endif
+    std::copy_n(lignes, nbLignes, blocs.data() + debutBlocs);
+    std::copy_n(colonnes, n1, blocs.data() + debutBlocs + BLOC);
+    return debutBlocs;
+}
+
+// A list of forbidden tuples, whose cells are marked in `listee`, turned
+// into the allowed ones: rel's tuples become the pairs of the product of
+// d0 and d1 in order less the listed ones (as ajouter does), and the cells
+// mark the pairs not listed, at first indexes.  premier1 and paires are
+// scratch tables.
+void developperInterdits(TUPLES& rel, const DOMAIN& d0, const DOMAIN& d1, const IndexValeurs& i0,
+                         const IndexValeurs& i1, std::uint8_t* listee, std::vector<int>& premier1,
+                         std::vector<int>& paires) {
+    const long produit = static_cast<long>(d0.size) * d1.size;
+    // The cell of a value index is that of the first index of its value:
+    // the index itself when no value repeats.
+    const bool distinctes = i0.distinctes && i1.distinctes;
+    premier1.resize(d1.size);
+    for (int b = 0; b < d1.size; ++b) premier1[b] = distinctes ? b : premierIndice(i1, d1.val[b]);
+    // Each pair written in the scratch table, kept when not listed, then
+    // the pairs kept copied: the table is written once, at its size.
+    if (paires.size() < 2 * static_cast<size_t>(produit)) paires.resize(2 * static_cast<size_t>(produit));
+    int* sortie = paires.data();
+    size_t k = 0;
+    for (int a = 0; a < d0.size; ++a) {
+        const int pa = distinctes ? a : premierIndice(i0, d0.val[a]);
+        const std::uint8_t* ligne = listee + static_cast<size_t>(pa) * d1.size;
+        const int va = d0.val[a];
+        if (distinctes)  // the same without the lookup of the first index
+            for (int b = 0; b < d1.size; ++b) {
+                sortie[k] = va;
+                sortie[k + 1] = d1.val[b];
+                k += 2 * static_cast<size_t>(!ligne[b]);
+            }
+        else
+            for (int b = 0; b < d1.size; ++b) {
+                sortie[k] = va;
+                sortie[k + 1] = d1.val[b];
+                k += 2 * static_cast<size_t>(!ligne[premier1[b]]);
+            }
+    }
+    rel.tuples.assign(sortie, sortie + k);
+    rel.nb_tuples = static_cast<Ushort>(k / 2);
+    // The listed cells become the allowed ones: the others at first indexes.
+    if (distinctes) {
+        long c = 0;
+        for (; c + 8 <= produit; c += 8) {  // eight cells at a time
+            std::uint64_t huit;
+            std::memcpy(&huit, listee + c, 8);
+            huit ^= 0x0101010101010101ull;
+            std::memcpy(listee + c, &huit, 8);
+        }
+        for (; c < produit; ++c) listee[c] ^= 1;
+        return;
+    }
+    for (int a = 0; a < d0.size; ++a) {
+        std::uint8_t* ligne = listee + static_cast<size_t>(a) * d1.size;
+        const bool premiere = premierIndice(i0, d0.val[a]) == a;
+        for (int b = 0; b < d1.size; ++b) ligne[b] = premiere && premier1[b] == b && !ligne[b];
+    }
+}
+
 // The relations block.  tabTuples gets each relation's arity, domains and
 // allowed tuples: those listed, or for a list of forbidden tuples the product
 // of the two domains in order less the listed ones (as ajouter does).
 // cellules[2 * i] gets relation i's matrix (matriceDesTuples), except for a
 // list of allowed tuples read past BUDGET_MATRICES: that one is left to
-// construireMatrices.
+// construireMatrices.  blocsRelation[i] gets the place in net.blocs of the
+// blocks of relation i's matrix when it has one and both its domains have
+// at most BLOC values, PAS_DE_BLOC otherwise.
 void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules,
-                   const std::vector<IndexValeurs>& index) {
+                   std::vector<std::uint32_t>& blocsRelation, const std::vector<IndexValeurs>& index) {
     in.bloc = "relations";
     in.record = -1;
     int R = in.count("relation count");
     net.tabTuples.resize(R);
     cellules.assign(2 * static_cast<size_t>(R), nullptr);
+    blocsRelation.assign(static_cast<size_t>(R), PAS_DE_BLOC);
+    net.blocs.reserve(2 * BLOC * static_cast<size_t>(R));  // filled in one go: no copy of those made
     std::vector<int> premier1;  // per value index of the second domain: the first index of its value
     size_t octets = 0;                  // bytes of the matrices built so far
     std::vector<std::uint8_t> brouillon;  // the cells marked for a matrix left for later, thrown away
@@ -405,56 +520,13 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
             in.pos = static_cast<size_t>(p - in.texte.data());
         }
         rel.typeRel = false;
-        if (!interdits) {
-            rel.nb_tuples = static_cast<Ushort>(n);
-            continue;
-        }
-        // The cell of a value index is that of the first index of its value:
-        // the index itself when no value repeats.
-        const bool distinctes = i0.distinctes && i1.distinctes;
-        premier1.resize(d1.size);
-        for (int b = 0; b < d1.size; ++b) premier1[b] = distinctes ? b : premierIndice(i1, d1.val[b]);
-        // Each pair written in the scratch table, kept when not listed, then
-        // the pairs kept copied: the table is written once, at its size.
-        if (paires.size() < 2 * static_cast<size_t>(produit)) paires.resize(2 * static_cast<size_t>(produit));
-        int* sortie = paires.data();
-        size_t k = 0;
-        for (int a = 0; a < d0.size; ++a) {
-            const int pa = distinctes ? a : premierIndice(i0, d0.val[a]);
-            const std::uint8_t* ligne = listee + static_cast<size_t>(pa) * d1.size;
-            const int va = d0.val[a];
-            if (distinctes)  // the same without the lookup of the first index
-                for (int b = 0; b < d1.size; ++b) {
-                    sortie[k] = va;
-                    sortie[k + 1] = d1.val[b];
-                    k += 2 * static_cast<size_t>(!ligne[b]);
-                }
-            else
-                for (int b = 0; b < d1.size; ++b) {
-                    sortie[k] = va;
-                    sortie[k + 1] = d1.val[b];
-                    k += 2 * static_cast<size_t>(!ligne[premier1[b]]);
-                }
-        }
-        rel.tuples.assign(sortie, sortie + k);
-        rel.nb_tuples = static_cast<Ushort>(k / 2);
-        // The listed cells become the allowed ones: the others at first indexes.
-        if (distinctes) {
-            long c = 0;
-            for (; c + 8 <= produit; c += 8) {  // eight cells at a time
-                std::uint64_t huit;
-                std::memcpy(&huit, listee + c, 8);
-                huit ^= 0x0101010101010101ull;
-                std::memcpy(listee + c, &huit, 8);
-            }
-            for (; c < produit; ++c) listee[c] ^= 1;
-            continue;
-        }
-        for (int a = 0; a < d0.size; ++a) {
-            std::uint8_t* ligne = listee + static_cast<size_t>(a) * d1.size;
-            const bool premiere = premierIndice(i0, d0.val[a]) == a;
-            for (int b = 0; b < d1.size; ++b) ligne[b] = premiere && premier1[b] == b && !ligne[b];
-        }
+        if (interdits) developperInterdits(rel, d0, d1, i0, i1, listee, premier1, paires);
+        else rel.nb_tuples = static_cast<Ushort>(n);
+        // The blocks of a matrix of two small domains, built while its cells
+        // are at hand (construireMatrices gives them to the pairs that use
+        // the matrix as it is).
+        if (cellules[2 * static_cast<size_t>(i)] && d0.size <= BLOC && d1.size <= BLOC)
+            blocsRelation[i] = ajouterBlocs(listee, d0.size, d1.size, net.blocs);
     }
 }
 
@@ -546,62 +618,14 @@ void preparerSupports(REL& m, int nbLignes, std::vector<std::uint64_t>& arene, s
     }
 }
 
-// The blocks of both ends of a finished matrix with `nbLignes` rows, both
-// of its domains of at most BLOC values, from its cells: lane a of end 0
-// holds row a as bits over the columns, lane b of end 1 column b as bits
-// over the rows.  Such a pair has no bit rows and no residues: every test
-// of its supports reads its blocks.
+// The blocks of both ends of a pair's finished matrix with `nbLignes` rows,
+// both of its domains of at most BLOC values, from its cells.  Such a pair
+// has no bit rows and no residues: every test of its supports reads its
+// blocks.
 void preparerBlocs(REL& m, int nbLignes, std::vector<std::uint16_t>& blocs) {
-    static_assert(BLOC == 16, "a row of cells and a lane of bits in one 16-byte vector");
-    const int n1 = m.nbCols;
-    for (int e = 0; e < 2; ++e) {
-        if (blocs.size() + BLOC > UINT32_MAX) memError();
-        m.bloc[e] = static_cast<std::uint32_t>(blocs.size());
-        blocs.resize(blocs.size() + BLOC, 0);
-    }
-    alignas(16) std::uint16_t lignes[BLOC] = {};
-    std::uint16_t colonnes[BLOC] = {};
-    const std::uint8_t* cellules = m.rel->data();
-#ifdef __SSE2__
-    // Row a: bit 0 of each of its cells (bytes) moved to the top of the
-    // byte and gathered; the last rows, whose 16 bytes would run past the
-    // cells, through a copy.
-    const size_t total = m.rel->size();
-    const unsigned largeur = (1u << n1) - 1;
-    for (int a = 0; a < nbLignes; ++a) {
-        const size_t debut = static_cast<size_t>(a) * n1;
-        __m128i ligne;
-        if (debut + 16 <= total) {
-            ligne = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellules + debut));
-        } else {
-            alignas(16) std::uint8_t copie[16] = {};
-            std::memcpy(copie, cellules + debut, static_cast<size_t>(n1));
-            ligne = _mm_load_si128(reinterpret_cast<const __m128i*>(copie));
-        }
-        lignes[a] = static_cast<std::uint16_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_slli_epi16(ligne, 7))) & largeur);
-    }
-    // Column c: bit c of every row.  The rows' low bytes side by side, and
-    // their high bytes; bit c of each byte moved to its top and gathered.
-    const __m128i r0 = _mm_load_si128(reinterpret_cast<const __m128i*>(lignes));
-    const __m128i r1 = _mm_load_si128(reinterpret_cast<const __m128i*>(lignes + 8));
-    const __m128i octet = _mm_set1_epi16(0xFF);
-    const __m128i bas = _mm_packus_epi16(_mm_and_si128(r0, octet), _mm_and_si128(r1, octet));
-    const __m128i haut = _mm_packus_epi16(_mm_srli_epi16(r0, 8), _mm_srli_epi16(r1, 8));
-    for (int c = 0; c < n1; ++c) {
-        const __m128i decale = _mm_sll_epi16(c < 8 ? bas : haut, _mm_cvtsi32_si128(7 - (c & 7)));
-        colonnes[c] = static_cast<std::uint16_t>(_mm_movemask_epi8(decale));
-    }
-#else
-    for (int a = 0; a < nbLignes; ++a) {
-        const std::uint8_t* ligne = cellules + static_cast<size_t>(a) * n1;
-        unsigned bits = 0;
-        for (int b = 0; b < n1; ++b) bits |= (ligne[b] & 1u) << b;
-        lignes[a] = static_cast<std::uint16_t>(bits);
-        for (int c = 0; c < n1; ++c) colonnes[c] |= static_cast<std::uint16_t>(((bits >> c) & 1u) << a);
-    }
-#endif
-    std::copy_n(lignes, nbLignes, blocs.data() + m.bloc[0]);
-    std::copy_n(colonnes, n1, blocs.data() + m.bloc[1]);
+    const std::uint32_t debut = ajouterBlocs(m.rel->data(), nbLignes, m.nbCols, blocs);
+    m.bloc[0] = debut;
+    m.bloc[1] = debut + BLOC;
 }
 
 // The pairs of variables met so far, by open addressing: key u << 16 | v
@@ -634,7 +658,7 @@ private:
 
 // Folds the constraints into one matrix per pair of variables.
 void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<std::uint8_t>>>& cellules,
-                        const std::vector<IndexValeurs>& index) {
+                        const std::vector<std::uint32_t>& blocsRelation, const std::vector<IndexValeurs>& index) {
     net.relDef.assign(1, REL{});
     net.relDef.reserve(static_cast<size_t>(net.nb_ctr) + 1);  // one pair per binary constraint at most
     int compteur = 0;
@@ -709,37 +733,56 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
             }
     }
     net.nb_rel = static_cast<Ushort>(compteur);
-    // Pairs with the same untouched origin have the same rows or blocks:
-    // built once, by the first of them (its source is itself), the arena
-    // sized first.  Each pair with rows has residues of its own, at first
-    // those of its source; a pair of two domains of at most BLOC values has
-    // blocks only.
+    // A pair of two domains of at most BLOC values has blocks only: those
+    // of its relation's matrix when it uses it as it is (the relation's
+    // ends swapped when its rows are the relation's second position).
+    // Otherwise pairs with the same untouched origin have the same rows or
+    // blocks: built once, by the first of them (its source is itself), the
+    // arenas sized first.  Each pair with rows has residues of its own, at
+    // first those of its source.
     std::vector<int> modele(2 * R, -1), source(compteur);
-    size_t mots = 0, valeurs = 0;
+    std::vector<std::uint32_t> deRelation(compteur, PAS_DE_BLOC);  // per pair: its relation's blocks, if it takes them
+    size_t mots = 0, valeurs = 0, blocsNeufs = 0;
     auto aDesBlocs = [&](const REL& m) { return net.domD[m.dom1].size <= BLOC && m.nbCols <= BLOC; };
     for (int r = 0; r < compteur; ++r) {
         const long o = origine[r];
         const size_t n0 = net.domD[net.relDef[r].dom1].size, n1 = static_cast<size_t>(net.relDef[r].nbCols);
+        if (aDesBlocs(net.relDef[r]) && o >= 0 && blocsRelation[o >> 1] != PAS_DE_BLOC) {
+            deRelation[r] = blocsRelation[o >> 1];
+            continue;
+        }
         source[r] = o >= 0 && modele[o] >= 0 ? modele[o] : r;
         if (source[r] == r && o >= 0) modele[o] = r;
-        if (aDesBlocs(net.relDef[r])) continue;
+        if (aDesBlocs(net.relDef[r])) {
+            blocsNeufs += source[r] == r;
+            continue;
+        }
         valeurs += n0 + n1;
         if (source[r] == r) mots += n0 * ((n1 + 63) / 64) + n1 * ((n0 + 63) / 64);
     }
     if (valeurs > UINT32_MAX) memError();  // residues addressed by 32-bit offsets
     net.lignes.reserve(net.lignes.size() + mots);
     net.residus.reserve(net.residus.size() + valeurs);
+    net.blocs.reserve(net.blocs.size() + 2 * BLOC * blocsNeufs);
     // The cells were written by the relations block, long out of the
     // caches: those of the pairs a few places ahead are fetched meanwhile
     // (their vector's header first, then the start of the cells).
     constexpr int AVANCE = 8;
     for (int r = 0; r < compteur; ++r) {
-        if (r + 2 * AVANCE < compteur) __builtin_prefetch(net.relDef[r + 2 * AVANCE].rel.get());
-        if (r + AVANCE < compteur) {
+        REL& m = net.relDef[r];
+        if (deRelation[r] != PAS_DE_BLOC) {
+            // The pair's end p is the relation's first position.
+            const long p = origine[r] & 1;
+            m.bloc[p] = deRelation[r];
+            m.bloc[1 - p] = deRelation[r] + BLOC;
+            continue;
+        }
+        if (r + 2 * AVANCE < compteur && deRelation[r + 2 * AVANCE] == PAS_DE_BLOC)
+            __builtin_prefetch(net.relDef[r + 2 * AVANCE].rel.get());
+        if (r + AVANCE < compteur && deRelation[r + AVANCE] == PAS_DE_BLOC) {
             const std::vector<std::uint8_t>& c = *net.relDef[r + AVANCE].rel;
             for (size_t o = 0; o < c.size() && o < 128; o += 64) __builtin_prefetch(c.data() + o);
         }
-        REL& m = net.relDef[r];
         const bool blocs = aDesBlocs(m);
         if (source[r] == r) {
             if (blocs) preparerBlocs(m, net.domD[m.dom1].size, net.blocs);
@@ -860,9 +903,10 @@ static void analyser(std::string_view texte, const std::string& nom, Network& ne
     // list of allowed tuples left to its first use), and room for the
     // transposed one at 2 * r + 1.
     std::vector<std::shared_ptr<std::vector<std::uint8_t>>> cellules;
-    lireRelations(in, net, cellules, index);
+    std::vector<std::uint32_t> blocsRelation;  // per relation: its matrix's blocks, if any
+    lireRelations(in, net, cellules, blocsRelation, index);
     lireContraintes(in, net);
-    construireMatrices(net, cellules, index);
+    construireMatrices(net, cellules, blocsRelation, index);
 }
 
 void parseCSP(const std::string& texte, const std::string& nom, Network& net) { analyser(texte, nom, net); }
