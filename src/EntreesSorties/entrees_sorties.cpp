@@ -470,7 +470,9 @@ void lireRelations(Lecteur& in, Network& net, std::vector<std::shared_ptr<std::v
     net.tabTuples.resize(R);
     cellules.assign(2 * static_cast<size_t>(R), nullptr);
     blocsRelation.assign(static_cast<size_t>(R), PAS_DE_BLOC);
-    net.blocs.reserve(2 * BLOC * static_cast<size_t>(R));  // filled in one go: no copy of those made
+    // Room for the blocks of every relation (64 bytes each), so that they
+    // are written once, never moved by the vector's growth.
+    net.blocs.reserve(2 * BLOC * static_cast<size_t>(R));
     std::vector<int> premier1;  // per value index of the second domain: the first index of its value
     size_t octets = 0;                  // bytes of the matrices built so far
     std::vector<std::uint8_t> brouillon;  // the cells marked for a matrix left for later, thrown away
