@@ -357,10 +357,10 @@ std::uint32_t ajouterBlocs(const std::uint8_t* cellules, int nbLignes, int n1, s
 #ifdef __SSE2__
     // Row a: bit 0 of each of its cells (bytes) moved to the top of the
     // byte and gathered; the last rows, whose 16 bytes would run past the
-    // cells, through a copy.
+    // cells, through a copy.  Rows of no cells (an empty domain) stay 0.
     const size_t total = static_cast<size_t>(nbLignes) * n1;
     const unsigned largeur = (1u << n1) - 1;
-    for (int a = 0; a < nbLignes; ++a) {
+    for (int a = 0; n1 > 0 && a < nbLignes; ++a) {
         const size_t debut = static_cast<size_t>(a) * n1;
         __m128i ligne;
         if (debut + 16 <= total) {
