@@ -288,7 +288,7 @@ template <int P>
     int k = 0;
     for (int der = n - 1; der >= reste; --der) {
         echanger(val, pos, trous[k], der);
-        k += static_cast<int>(((places[der >> 6] >> (der & 63)) & 1) ^ 1);
+        k += static_cast<int>((((P == 1 ? places[0] : places[der >> 6]) >> (der & 63)) & 1) ^ 1);
     }
     n = reste;
 }
