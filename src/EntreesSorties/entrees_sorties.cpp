@@ -81,6 +81,8 @@ struct Lecteur {
 
     // ' ', or one of '\t' '\n' '\v' '\f' '\r' (codes 9 to 13).
     static bool blanc(char c) { return c == ' ' || static_cast<unsigned char>(c - '\t') <= 4; }
+    // '0' to '9'.
+    static bool chiffre(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
     std::string_view word(const char* what) {
         while (pos < texte.size() && blanc(texte[pos])) ++pos;
@@ -109,7 +111,7 @@ struct Lecteur {
         const bool negatif = *q == '-';
         const char* const chiffres = q + negatif;
         std::uint64_t v = 0;
-        for (q = chiffres; static_cast<unsigned char>(*q - '0') < 10; ++q) v = v * 10 + static_cast<unsigned>(*q - '0');
+        for (q = chiffres; chiffre(*q); ++q) v = v * 10 + static_cast<unsigned>(*q - '0');
         const long chiffresLus = q - chiffres;
         // A '\0' ends the number only at the end of the text.  Up to ten
         // digits, v is exact and its negation fits.
@@ -308,8 +310,8 @@ std::shared_ptr<std::vector<std::uint8_t>> matriceDesTuples(const Network& net, 
 // into v, p past them.  False, p unchanged, for any other text, which
 // numberAt reads.
 inline bool deuxChiffres(const char*& p, int* v) {
-    auto chiffre = [](char c) { return static_cast<unsigned char>(c - '0') < 10; };
-    if (!(p[0] == ' ' && chiffre(p[1]) && p[2] == ' ' && chiffre(p[3]) && Lecteur::blanc(p[4]))) return false;
+    if (!(p[0] == ' ' && Lecteur::chiffre(p[1]) && p[2] == ' ' && Lecteur::chiffre(p[3]) && Lecteur::blanc(p[4])))
+        return false;
     v[0] = p[1] - '0';
     v[1] = p[3] - '0';
     p += 4;
@@ -749,13 +751,14 @@ void construireMatrices(Network& net, std::vector<std::shared_ptr<std::vector<st
     for (int r = 0; r < compteur; ++r) {
         const long o = origine[r];
         const size_t n0 = net.domD[net.relDef[r].dom1].size, n1 = static_cast<size_t>(net.relDef[r].nbCols);
-        if (aDesBlocs(net.relDef[r]) && o >= 0 && blocsRelation[o >> 1] != PAS_DE_BLOC) {
+        const bool blocs = aDesBlocs(net.relDef[r]);
+        if (blocs && o >= 0 && blocsRelation[o >> 1] != PAS_DE_BLOC) {
             deRelation[r] = blocsRelation[o >> 1];
             continue;
         }
         source[r] = o >= 0 && modele[o] >= 0 ? modele[o] : r;
         if (source[r] == r && o >= 0) modele[o] = r;
-        if (aDesBlocs(net.relDef[r])) {
+        if (blocs) {
             blocsNeufs += source[r] == r;
             continue;
         }
